@@ -1,0 +1,20 @@
+# Native build: the portable logic and its unit tests, with sanitizers.
+set(VARBO_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+target_compile_options(varbo_core PRIVATE ${VARBO_SANITIZE} -g)
+target_link_options(varbo_core PUBLIC ${VARBO_SANITIZE})
+
+# libjpeg-turbo: Debian's own build natively (the Windows build links the
+# cross-built static copy from build/deps).
+find_package(JPEG REQUIRED)
+target_link_libraries(varbo_core PUBLIC JPEG::JPEG)
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB VARBO_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cpp)
+if(VARBO_UNIT_TESTS)
+    add_executable(unit_tests ${VARBO_UNIT_TESTS})
+    target_compile_options(unit_tests PRIVATE ${VARBO_WARNINGS} ${VARBO_SANITIZE} -g)
+    target_link_libraries(unit_tests PRIVATE varbo_core GTest::gtest_main)
+    gtest_discover_tests(unit_tests TEST_PREFIX "unit." DISCOVERY_TIMEOUT 30)
+endif()

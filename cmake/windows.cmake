@@ -1,0 +1,60 @@
+# Windows build: varbo.exe and the tests that run under Wine.
+set(VARBO_DEPS_DIR ${CMAKE_SOURCE_DIR}/build/deps CACHE PATH "Where scripts/setup installs the cross-built libjpeg-turbo")
+set(VARBO_JPEG_ROOT ${VARBO_DEPS_DIR}/jpeg)
+if(NOT EXISTS ${VARBO_JPEG_ROOT}/lib/libjpeg.a)
+    message(FATAL_ERROR "libjpeg-turbo for MinGW is missing at ${VARBO_JPEG_ROOT}: run scripts/setup")
+endif()
+add_library(jpeg_static STATIC IMPORTED)
+set_target_properties(jpeg_static PROPERTIES
+    IMPORTED_LOCATION ${VARBO_JPEG_ROOT}/lib/libjpeg.a
+    INTERFACE_INCLUDE_DIRECTORIES ${VARBO_JPEG_ROOT}/include)
+target_link_libraries(varbo_core PUBLIC jpeg_static)
+
+# Everything Windows-facing except the entry point, so tests can link it too.
+# UNICODE is off on purpose: the program uses the ...A functions with a UTF-8
+# active code page (see the manifest).
+add_library(varbo_win STATIC ${VARBO_WINDOWS_SOURCES})
+target_compile_definitions(varbo_win PUBLIC NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00
+    GDIPVER=0x0110)
+target_compile_options(varbo_win PRIVATE ${VARBO_WARNINGS})
+target_link_libraries(varbo_win PUBLIC varbo_core jpeg_static
+    gdiplus comdlg32 comctl32 shell32 shlwapi ole32 advapi32 user32 gdi32 kernel32)
+
+set(VARBO_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+# The resources (manifest, icons, artwork, the embedded test photo) as an object
+# library, so the Windows tests get the same manifest and pictures as the program.
+add_library(varbo_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/varbo.rc)
+target_include_directories(varbo_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+file(GLOB VARBO_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/varbo.rc PROPERTIES OBJECT_DEPENDS "${VARBO_RESOURCE_FILES}")
+
+add_executable(varbo WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp $<TARGET_OBJECTS:varbo_resources>)
+target_compile_options(varbo PRIVATE ${VARBO_WARNINGS})
+target_link_libraries(varbo PRIVATE varbo_win)
+target_link_options(varbo PRIVATE ${VARBO_STATIC_LINK})
+set_target_properties(varbo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine)
+
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+file(GLOB VARBO_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+if(VARBO_WIN_TESTS)
+    add_executable(win_tests ${VARBO_WIN_TESTS} $<TARGET_OBJECTS:varbo_resources>)
+    target_compile_options(win_tests PRIVATE ${VARBO_WARNINGS})
+    target_link_libraries(win_tests PRIVATE varbo_win gtest_main)
+    target_link_options(win_tests PRIVATE ${VARBO_STATIC_LINK})
+    gtest_discover_tests(win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+        PROPERTIES RESOURCE_LOCK wineprefix ENVIRONMENT "VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endif()
+
+# End-to-end tests: scripts that drive the real varbo.exe under Wine and Xvfb.
+file(GLOB VARBO_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.sh)
+foreach(t IN LISTS VARBO_E2E_TESTS)
+    get_filename_component(name ${t} NAME_WE)
+    add_test(NAME e2e.${name} COMMAND bash ${t})
+    set_tests_properties(e2e.${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 900
+        ENVIRONMENT "VARBO_EXE=$<TARGET_FILE:varbo>;VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR};VARBO_BUILD_DIR=${CMAKE_BINARY_DIR}")
+endforeach()

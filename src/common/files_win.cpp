@@ -1,0 +1,100 @@
+#include "common/files_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "common/text.h"
+
+bool PathExists(std::string& path)
+{
+    DropTrailingLineFeed(path);
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool PathExists(const std::string& path)
+{
+    return GetFileAttributesA(WithoutTrailingLineFeed(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool IsFolder(const std::string& path)
+{
+    DWORD a = GetFileAttributesA(WithoutTrailingLineFeed(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+EntryKind ProbeEntry(const std::string& path)
+{
+    DWORD a = GetFileAttributesA(WithoutTrailingLineFeed(path).c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) {
+        // A name we may not look at still occupies its place.
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryKind::Missing : EntryKind::Other;
+    }
+    return (a & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::Other;
+}
+
+FileStream OpenFileStream(std::string path, const char* mode)
+{
+    const std::string m = mode;
+    if (m.find('w') != std::string::npos || m.find('a') != std::string::npos) {
+        DropTrailingLineFeed(path);
+        DWORD a = GetFileAttributesA(path.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+    }
+    return FileStream(std::fopen(path.c_str(), mode));
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes, size_t maxBytes)
+{
+    HANDLE h = CreateFileA(WithoutTrailingLineFeed(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = false;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(h, &size) && size.QuadPart >= 0 && static_cast<unsigned long long>(size.QuadPart) <= maxBytes) {
+        try {
+            bytes.resize(static_cast<size_t>(size.QuadPart));
+            size_t done = 0;
+            ok = true;
+            while (done < bytes.size()) {
+                DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+                DWORD got = 0;
+                if (!ReadFile(h, bytes.data() + done, chunk, &got, nullptr) || got == 0) { ok = false; break; }
+                done += got;
+            }
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+    }
+    CloseHandle(h);
+    if (!ok) bytes.clear();
+    return ok;
+}
+
+bool WriteFileReplacing(const std::string& path, const void* data, size_t size)
+{
+    const std::string target = WithoutTrailingLineFeed(path);
+    const std::string temp = target + Format(".%lu.part", GetCurrentProcessId());
+    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    const char* p = static_cast<const char*>(data);
+    size_t done = 0;
+    while (ok && done < size) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
+        DWORD put = 0;
+        ok = WriteFile(h, p + done, chunk, &put, nullptr) && put == chunk;
+        done += put;
+    }
+    ok = ok && FlushFileBuffers(h);
+    ok = CloseHandle(h) && ok;
+    if (ok) {
+        // A read-only file in the way would make the move fail.
+        DWORD a = GetFileAttributesA(target.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+        ok = MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    }
+    if (!ok) DeleteFileA(temp.c_str());
+    return ok;
+}

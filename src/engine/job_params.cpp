@@ -1,0 +1,4 @@
+#include "engine/job_params.h"
+
+JobParamsRecord JobParams;
+JobResultRecord JobResult;

@@ -1,0 +1,4 @@
+#pragma once
+#include <windows.h>
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
