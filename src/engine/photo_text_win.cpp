@@ -1,0 +1,87 @@
+#include "engine/photo_text_win.h"
+
+#include "common/messages.h"
+#include "common/wide_win.h"
+#include "engine/job_params.h"
+#include "engine/photo_text.h"
+#include "imaging/gdiplus_win.h"
+
+std::optional<std::string> FileDateText(const std::string& path, bool dateOnly)
+{
+    // Shared access, so a picture that a viewer holds open still gives its date.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    FILETIME written;
+    SYSTEMTIME utc, local;
+    std::string text = "00.00.0000";
+    if (GetFileTime(file, nullptr, nullptr, &written) && FileTimeToSystemTime(&written, &utc) &&
+        SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        text = FormatFileDate(local.wDay, local.wMonth, local.wYear, local.wHour, local.wMinute, dateOnly);
+    CloseHandle(file);
+    return text;
+}
+
+namespace {
+
+Gdiplus::StringAlignment ToGdiplus(int align)
+{
+    return align == kAlignNear ? Gdiplus::StringAlignmentNear
+         : align == kAlignFar  ? Gdiplus::StringAlignmentFar
+                               : Gdiplus::StringAlignmentCenter;
+}
+
+bool DrawOnce(Gdiplus::GpGraphics* graphics, const std::wstring& text, Gdiplus::GpFont* font, Gdiplus::GpStringFormat* format,
+              Gdiplus::GpBrush* brush, const TextPlacement& place)
+{
+    gp::GdipSetStringFormatAlign(format, ToGdiplus(place.align));
+    gp::GdipSetStringFormatLineAlign(format, ToGdiplus(place.lineAlign));
+    Gdiplus::RectF rect(place.x, place.y, place.width, place.height);
+    return gp::GdipDrawString(graphics, text.c_str(), -1, font, &rect, format, brush) == Gdiplus::Ok;
+}
+
+} // namespace
+
+bool DrawPictureText(Image& picture, const std::string& text)
+{
+    const JobParamsRecord& job = JobParams;
+    GdipStringFormat format;
+    gp::GdipCreateStringFormat(0, LANG_NEUTRAL, format.out());
+    GdipFontFamily family;
+    const std::wstring faceName = Widen(job.JobFontName);
+    gp::GdipCreateFontFamilyFromName(faceName.c_str(), nullptr, family.out());
+    GdipFont font, smallFont;
+    if (family) {
+        gp::GdipCreateFont(family.get(), static_cast<float>(job.iJobFontSize), job.iJobFontStyle, Gdiplus::UnitPixel, font.out());
+        gp::GdipCreateFont(family.get(), kStripeFontPixels, job.iJobFontStyle, Gdiplus::UnitPixel, smallFont.out());
+    }
+    if (!font || !format) {
+        ShowResult(kFontUnusableMessage, job.JobFontName);
+        return false;
+    }
+
+    TextPlacement place;
+    if (!PlaceText(job.iJobTextMode, picture.width, picture.height, place)) return true;
+
+    // Colour 0x00BBGGRR (red in the low byte), drawn at alpha 200.
+    const unsigned colour = static_cast<unsigned>(job.iJobColor);
+    const Gdiplus::ARGB argb = 0xC8000000u | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
+    GdipBrush brush;
+    Gdiplus::GpSolidFill* fill = nullptr;
+    if (gp::GdipCreateSolidFill(argb, &fill) == Gdiplus::Ok) brush = GdipBrush(fill);
+
+    GdipImage bitmap = WrapImage(picture);
+    GdipGraphics graphics;
+    if (!brush || !bitmap || gp::GdipGetImageGraphicsContext(bitmap.get(), graphics.out()) != Gdiplus::Ok) return false;
+    // Smooth greyscale edges: ClearType's colour fringes would show on a photo.
+    gp::GdipSetTextRenderingHint(graphics.get(), Gdiplus::TextRenderingHintAntiAlias);
+
+    if (job.iJobTextMode == kTextModeStripes) {
+        const std::wstring line = Widen(StripeLine(text));
+        for (const TextPlacement& stripe : StripeLayout(picture.width, picture.height))
+            DrawOnce(graphics.get(), line, smallFont ? smallFont.get() : font.get(), format.get(), brush.get(), stripe);
+    } else {
+        DrawOnce(graphics.get(), Widen(text), font.get(), format.get(), brush.get(), place);
+    }
+    return true;
+}
