@@ -58,3 +58,9 @@ foreach(t IN LISTS VARBO_E2E_TESTS)
     set_tests_properties(e2e.${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 900
         ENVIRONMENT "VARBO_EXE=$<TARGET_FILE:varbo>;VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR};VARBO_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endforeach()
+
+# The engine benchmark (bench/run drives it).
+add_executable(varbo_bench ${CMAKE_SOURCE_DIR}/bench/engine_bench.cpp $<TARGET_OBJECTS:varbo_resources>)
+target_compile_options(varbo_bench PRIVATE ${VARBO_WARNINGS})
+target_link_libraries(varbo_bench PRIVATE varbo_win psapi)
+target_link_options(varbo_bench PRIVATE ${VARBO_STATIC_LINK})

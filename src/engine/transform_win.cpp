@@ -21,6 +21,7 @@
 namespace {
 
 constexpr size_t kMaxPictureFileBytes = 1024u << 20;
+constexpr double kDecodeMargin = 2.0;
 
 bool IsJpegData(const std::string& bytes)
 {
@@ -49,8 +50,8 @@ bool LoadJpeg(const std::string& bytes, int size, bool keepSize, Image& out)
 
     // Let the decoder do the bulk of a reduction in the DCT domain; an
     // enlargement decodes at full size and is left to the resampler.
-    int minWidth = turned ? target.height : target.width;
-    int minHeight = turned ? target.width : target.height;
+    int minWidth = static_cast<int>((turned ? target.height : target.width) * kDecodeMargin);
+    int minHeight = static_cast<int>((turned ? target.width : target.height) * kDecodeMargin);
     if (minWidth >= header.width || minHeight >= header.height) {
         minWidth = header.width;
         minHeight = header.height;

@@ -1,0 +1,67 @@
+// Times the picture engine in-process: every picture of a folder loaded at the
+// job's size (DCT-domain reduction, orientation, resample), encoded as JPEG and
+// written, exactly as a batch run does it, minus the naming.
+//   varbo_bench.exe IN_FOLDER OUT_FOLDER SIZE QUALITY
+// Prints one line per picture and a total; the peak memory of the process last.
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/files_win.h"
+#include "common/paths.h"
+#include "engine/transform_win.h"
+#include "imaging/gdiplus_win.h"
+#include "imaging/jpeg_io.h"
+
+static double Seconds()
+{
+    static LARGE_INTEGER frequency = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+int main(int argc, char** argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: varbo_bench IN_FOLDER OUT_FOLDER SIZE QUALITY\n");
+        return 2;
+    }
+    const std::string in = argv[1], out = argv[2];
+    const int size = std::atoi(argv[3]), quality = std::atoi(argv[4]);
+    GdiplusSession gdiplus;
+
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(in, "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+
+    int done = 0;
+    double total = 0;
+    for (const std::string& name : names) {
+        const double start = Seconds();
+        Image picture;
+        std::vector<uint8_t> jpeg;
+        bool ok = LoadPicture(JoinPath(in, name), size, false, picture) && EncodeJpeg(picture, quality, jpeg) &&
+                  WriteFileReplacing(JoinPath(out, name), jpeg.data(), jpeg.size());
+        const double took = Seconds() - start;
+        total += took;
+        done += ok;
+        std::printf("%s %s %dx%d %.1f ms %zu bytes\n", ok ? "ok" : "FAILED", name.c_str(), picture.width, picture.height,
+                    took * 1000, jpeg.size());
+    }
+    PROCESS_MEMORY_COUNTERS memory{};
+    GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+    std::printf("total %d pictures %.3f s\n", done, total);
+    std::printf("peak %.1f MB\n", static_cast<double>(memory.PeakPagefileUsage) / (1024.0 * 1024.0));
+    return done == static_cast<int>(names.size()) ? 0 : 1;
+}
