@@ -1,0 +1,68 @@
+# Command-line mode, as Explorer's context-menu entry starts the program: one
+# picture in, one JPEG out in the last run folder ("000" before any run).
+source "$(dirname "$0")/lib.sh"
+e2e_init
+reset_program_state
+
+convert=/usr/bin/convert
+identify=/usr/bin/identify
+run_picture() { local status=0; run_varbo "$(unix_to_win "$1")" || status=$?; echo $status; }
+jpegs() { find "$OUT_DIR" -name '*.jpg' | wc -l; }
+
+# A 4000 x 3000 photo with a red block in its top-left corner.
+$convert -size 4000x3000 xc:'#2040a0' -fill '#e01010' -draw 'rectangle 0,0 999,749' -quality 90 "$E2E_TMP/wide.jpg"
+
+assert_eq 1 "$(run_picture "$E2E_TMP/wide.jpg")" "exit code of a good picture"
+first=$OUT_DIR/000/varbo_901_00001.jpg
+assert_file "$first"
+assert_eq "901x675 300x300 80" "$($identify -format '%wx%h %[fx:resolution.x]x%[fx:resolution.y] %Q' "$first")" "size, dpi and quality"
+assert_eq "PixelsPerInch" "$($identify -format '%U' "$first")" "resolution unit"
+assert_eq 1 "$(run_picture "$E2E_TMP/wide.jpg")" "second start"
+assert_file "$OUT_DIR/000/varbo_901_00002.jpg"
+
+# EXIF orientation 6: stored lying on its side, comes out upright and 675 x 901.
+cp "$E2E_TMP/wide.jpg" "$E2E_TMP/phone.jpg"
+exiftool -q -overwrite_original -n -Orientation=6 "$E2E_TMP/phone.jpg"
+assert_eq 1 "$(run_picture "$E2E_TMP/phone.jpg")" "exit code with EXIF orientation"
+upright=$OUT_DIR/000/varbo_901_00003.jpg
+assert_eq "675x901" "$($identify -format '%wx%h' "$upright")" "upright size"
+# The stored top-left corner is now at the top right.
+red_right=$($convert "$upright" -format '%[fx:p{640,40}.r > 0.6 && p{640,40}.b < 0.4]' info:)
+red_left=$($convert "$upright" -format '%[fx:p{40,40}.r > 0.6]' info:)
+assert_eq "1 0" "$red_right $red_left" "red corner at the top right only"
+assert_eq "" "$(exiftool -s3 -Orientation "$upright")" "no EXIF orientation written"
+
+# Any character in a name.
+name="$E2E_TMP/Фото é ü 😀 [2024].jpg"
+$convert -size 300x200 gradient:red-blue "$name"
+assert_eq 1 "$(run_picture "$name")" "exit code for a Unicode name"
+assert_eq "901x600" "$($identify -format '%wx%h' "$OUT_DIR/000/varbo_901_00004.jpg")" "small pictures are enlarged"
+
+# Damaged and lying files: exit code 0, nothing written, no box.
+before=$(jpegs)
+head -c 20000 "$E2E_TMP/wide.jpg" >"$E2E_TMP/truncated.jpg"
+echo "just text" >"$E2E_TMP/text.jpg"
+: >"$E2E_TMP/empty.jpg"
+for f in truncated text empty; do
+    assert_eq 0 "$(run_picture "$E2E_TMP/$f.jpg")" "exit code for $f.jpg"
+done
+assert_eq 0 "$(run_picture "$E2E_TMP/no such file.jpg")" "exit code for a missing file"
+assert_eq "$before" "$(jpegs)" "pictures after damaged input"
+assert_eq "" "$(cat "$MESSAGES")" "message boxes"
+
+# Kept names (line 20 of varbo.vars).
+sed -i 's/^20\.\[0\]/20.[1]/' "$DATA_DIR/varbo.vars"
+assert_eq 1 "$(run_picture "$E2E_TMP/wide.jpg")" "exit code with kept names"
+assert_file "$OUT_DIR/000/v901_wide.jpg"
+sed -i 's/^20\.\[1\]/20.[0]/' "$DATA_DIR/varbo.vars"
+
+# Desktop mode takes at most 100 numbered pictures per run folder.
+for i in $(seq -f '%05g' 5 100); do : >"$OUT_DIR/000/varbo_901_$i.jpg"; done
+assert_eq 0 "$(run_picture "$E2E_TMP/wide.jpg")" "exit code with a full folder"
+assert_eq "Результат	Рабочий стол переполнен файлами Варбо.    \nЧтобы программа работала дальше,    \nудалите часть файлов\nили переместите их в какую-нибудь папку.     " "$(cat "$MESSAGES")" "the full-folder message"
+
+# Once a run folder exists, command-line starts write into the last one.
+mkdir "$OUT_DIR/001"
+assert_eq 1 "$(run_picture "$E2E_TMP/wide.jpg")" "exit code with a run folder"
+assert_file "$OUT_DIR/001/varbo_901_00001.jpg"
+echo "command line: ok"

@@ -1,0 +1,376 @@
+// The picture engine on real files under Wine: sizes, dpi, names, limits,
+// orientation, photo text, hostile input, failed saves.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/folders_win.h"
+#include "common/files_win.h"
+#include "common/messages.h"
+#include "common/state.h"
+#include "engine/job_params.h"
+#include "engine/job_state_win.h"
+#include "engine/output_names.h"
+#include "engine/photo_text.h"
+#include "engine/photo_text_win.h"
+#include "engine/transform_win.h"
+#include "imaging/gdiplus_win.h"
+#include "imaging/jpeg_io.h"
+
+namespace {
+
+// A picture with a red block in its top-left corner on a blue-grey gradient.
+Image TestPicture(int w, int h, uint8_t base = 0)
+{
+    Image img;
+    img.Allocate(w, h);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = img.Row(y);
+        for (int x = 0; x < w; ++x) {
+            const bool marker = x < w / 4 && y < h / 4;
+            row[3 * x + 0] = marker ? 0 : static_cast<uint8_t>(base ? base : 120 + x * 100 / w);  // blue
+            row[3 * x + 1] = marker ? 0 : static_cast<uint8_t>(base ? base : 90);                 // green
+            row[3 * x + 2] = marker ? 230 : static_cast<uint8_t>(base ? base : 60 + y * 60 / h);  // red
+        }
+    }
+    return img;
+}
+
+std::string Jpeg(const Image& img, int quality = 90)
+{
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(EncodeJpeg(img, quality, bytes));
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Puts a big-endian EXIF segment with one Orientation entry right after SOI.
+std::string WithOrientation(const std::string& jpeg, int orientation)
+{
+    std::string tiff("MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01", 18);
+    tiff += static_cast<char>(0);
+    tiff += static_cast<char>(orientation);
+    tiff += std::string(6, '\0');  // value padding, next IFD 0
+    std::string payload = std::string("Exif\0\0", 6) + tiff;
+    const size_t length = payload.size() + 2;
+    std::string app1 = "\xFF\xE1";
+    app1 += static_cast<char>(length >> 8);
+    app1 += static_cast<char>(length & 0xFF);
+    return jpeg.substr(0, 2) + app1 + payload + jpeg.substr(2);
+}
+
+class Engine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        root_ = JoinPath(temp, "varbo_engine_" + std::to_string(GetCurrentProcessId()) + "_" +
+                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_NE(MakeFolderPath(JoinPath(root_, "Varbo_Photo")), 0);
+        ASSERT_NE(MakeFolderPath(JoinPath(root_, "data")), 0);
+        ASSERT_NE(MakeFolderPath(JoinPath(root_, "src")), 0);
+        Settings = SettingsRecord{};
+        Settings.Varbo_Photo = JoinPath(root_, "Varbo_Photo");
+        Folders.DataFolder = JoinPath(root_, "data");
+        Folders.OutSubfolder = "001";
+        JobParams = JobParamsRecord{};
+        JobResult = JobResultRecord{};
+        JobState.JobDeskDir = root_;
+        JobState.iJobToFolder = 1;
+        SetMessageBoxHook([this](const std::string& text, const std::string& caption, unsigned) {
+            boxes_.push_back(caption + "|" + text);
+            return kAnswerNo;
+        });
+    }
+    void TearDown() override
+    {
+        SetMessageBoxHook(nullptr);
+        SHFILEOPSTRUCTA op{};
+        std::string from = root_ + std::string(2, '\0');
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_NO_UI;
+        SHFileOperationA(&op);
+    }
+
+    std::string Source(const std::string& name, const std::string& bytes)
+    {
+        const std::string path = JoinPath(JoinPath(root_, "src"), name);
+        EXPECT_TRUE(WriteFileReplacing(path, bytes.data(), bytes.size()));
+        return path;
+    }
+    std::string RunFolder() const { return JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder); }
+    static JpegHeader HeaderOf(const std::string& path)
+    {
+        std::string bytes;
+        JpegHeader h;
+        EXPECT_TRUE(ReadFileBytes(path, bytes));
+        EXPECT_TRUE(ReadJpegHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), h)) << path;
+        return h;
+    }
+    static Image Decoded(const std::string& path)
+    {
+        std::string bytes;
+        Image img;
+        EXPECT_TRUE(ReadFileBytes(path, bytes));
+        EXPECT_TRUE(DecodeJpeg(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 1 << 20, 1 << 20, img));
+        return img;
+    }
+    static int Brightness(const Image& img, int x, int y)
+    {
+        const uint8_t* p = img.Row(y) + 3 * x;
+        return (p[0] + p[1] + p[2]) / 3;
+    }
+    int OutputCount() const
+    {
+        int n = 0;
+        WIN32_FIND_DATAA found;
+        HANDLE h = FindFirstFileA(JoinPath(RunFolder(), "*").c_str(), &found);
+        if (h == INVALID_HANDLE_VALUE) return 0;
+        do n += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        while (FindNextFileA(h, &found));
+        FindClose(h);
+        return n;
+    }
+
+    std::string root_;
+    std::vector<std::string> boxes_;
+    GdiplusSession gdiplus_;
+};
+
+TEST_F(Engine, SizeRuleDpiAndNumberedNames)
+{
+    struct Case {
+        int w, h, wantW, wantH;
+    };
+    const Case cases[] = {{4000, 3000, 901, 675}, {3000, 4000, 675, 901}, {1000, 1000, 901, 901}, {300, 200, 901, 600}};
+    int number = 0;
+    for (const Case& c : cases) {
+        const std::string src = Source("pic.jpg", Jpeg(TestPicture(c.w, c.h)));
+        ASSERT_EQ(TransformPicture(src, 901, 82, 0), 1) << c.w << "x" << c.h;
+        const std::string out = JoinPath(RunFolder(), NumberedOutputName(901, ++number));
+        EXPECT_EQ(JobResult.LastOutFile, out);
+        JpegHeader h = HeaderOf(out);
+        EXPECT_EQ(h.width, c.wantW) << c.w << "x" << c.h;
+        EXPECT_EQ(h.height, c.wantH) << c.w << "x" << c.h;
+
+        std::string bytes;
+        ReadFileBytes(out, bytes);
+        ASSERT_GT(bytes.size(), 20u);
+        EXPECT_EQ(bytes.substr(6, 5), std::string("JFIF\0", 5));
+        EXPECT_EQ(bytes[13], 1) << "density in dots per inch";
+        EXPECT_EQ((static_cast<uint8_t>(bytes[14]) << 8) | static_cast<uint8_t>(bytes[15]), 300);
+        EXPECT_EQ((static_cast<uint8_t>(bytes[16]) << 8) | static_cast<uint8_t>(bytes[17]), 300);
+    }
+    // A deleted number is used again.
+    DeleteFileA(JoinPath(RunFolder(), NumberedOutputName(901, 2)).c_str());
+    const std::string src = Source("again.jpg", Jpeg(TestPicture(800, 600)));
+    ASSERT_EQ(TransformPicture(src, 901, 82, 0), 1);
+    EXPECT_EQ(JobResult.LastOutFile, JoinPath(RunFolder(), "varbo_901_00002.jpg"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(Engine, CopyModeKeepsTheSizeOnlyWithText)
+{
+    const std::string src = Source("big.jpg", Jpeg(TestPicture(4000, 3000)));
+    JobParams.iJobNoResize = 1;
+    JobParams.iJobTextMode = 0;
+    ASSERT_EQ(TransformPicture(src, 901, 82, 0), 1);
+    EXPECT_EQ(HeaderOf(JobResult.LastOutFile).width, 901) << "no text: copy mode has no effect";
+    JobParams.iJobTextMode = 5;
+    JobParams.JobText = "Копия";
+    ASSERT_EQ(TransformPicture(src, 901, 82, 0), 1);
+    JpegHeader h = HeaderOf(JobResult.LastOutFile);
+    EXPECT_EQ(h.width, 4000);
+    EXPECT_EQ(h.height, 3000);
+}
+
+TEST_F(Engine, ExifOrientationIsAppliedAndNotCopied)
+{
+    const std::string src = Source("phone.jpg", WithOrientation(Jpeg(TestPicture(4000, 3000)), 6));
+    ASSERT_EQ(TransformPicture(src, 901, 82, 0), 1);
+    Image out = Decoded(JobResult.LastOutFile);
+    ASSERT_EQ(out.width, 675);
+    ASSERT_EQ(out.height, 901);
+    // Orientation 6: the stored top-left corner is shown at the top right.
+    const uint8_t* topRight = out.Row(40) + 3 * (out.width - 40);
+    const uint8_t* topLeft = out.Row(40) + 3 * 40;
+    EXPECT_GT(topRight[2], 180);
+    EXPECT_LT(topRight[0], 60);
+    EXPECT_LT(topLeft[2], 150);
+    EXPECT_EQ(HeaderOf(JobResult.LastOutFile).orientation, 1) << "no EXIF is written";
+}
+
+TEST_F(Engine, KeptNamesUnicodeAndQuality)
+{
+    JobParams.iJobKeepNames = 1;
+    const std::string src = Source("фото é ü 😀.jpg", Jpeg(TestPicture(1600, 1200)));
+    ASSERT_EQ(TransformPicture(src, 1200, 50, 0), 1);
+    const std::string low = JoinPath(RunFolder(), "v1200_фото é ü 😀.jpg");
+    EXPECT_EQ(JobResult.LastOutFile, low);
+    std::string lowBytes;
+    ASSERT_TRUE(ReadFileBytes(low, lowBytes));
+    ASSERT_EQ(TransformPicture(src, 1200, 100, 0), 1) << "the same name is replaced";
+    std::string highBytes;
+    ASSERT_TRUE(ReadFileBytes(low, highBytes));
+    EXPECT_GT(highBytes.size(), lowBytes.size() * 2) << "quality 100 against 50";
+    EXPECT_EQ(OutputCount(), 1);
+}
+
+TEST_F(Engine, DesktopModeStopsAtTheHundredFirstPicture)
+{
+    JobState.iJobToFolder = 0;
+    ASSERT_NE(MakeFolderPath(RunFolder()), 0);
+    for (int i = 1; i <= 100; ++i) {
+        const std::string path = JoinPath(RunFolder(), NumberedOutputName(901, i));
+        WriteFileReplacing(path, "x", 1);
+    }
+    const std::string src = Source("one.jpg", Jpeg(TestPicture(400, 300)));
+    JobResult.LastOutFile = "before";
+    EXPECT_EQ(TransformPicture(src, 901, 82, 0), 0);
+    EXPECT_EQ(JobResult.iJobStop, 1);
+    EXPECT_EQ(JobResult.LastOutFile, "before");
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0], std::string("Результат|") + kDesktopFullMessage);
+}
+
+TEST_F(Engine, HostileFilesFailQuietly)
+{
+    const std::string good = Jpeg(TestPicture(1200, 900));
+    std::string hugePng("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\xea\x60\0\0\xea\x60\x08\x02\0\0\0", 29);
+    std::string hugeJpeg = good;
+    // The first SOF marker's height and width become 60000 x 60000.
+    size_t sof = hugeJpeg.find("\xFF\xC0");
+    if (sof == std::string::npos) sof = hugeJpeg.find("\xFF\xC2");
+    ASSERT_NE(sof, std::string::npos);
+    hugeJpeg[sof + 5] = '\xea', hugeJpeg[sof + 6] = '\x60', hugeJpeg[sof + 7] = '\xea', hugeJpeg[sof + 8] = '\x60';
+    const std::pair<const char*, std::string> files[] = {
+        {"empty.jpg", ""},
+        {"truncated.jpg", good.substr(0, good.size() / 2)},
+        {"header_only.jpg", good.substr(0, 300)},
+        {"garbage.jpg", std::string(5000, '\x5a')},
+        {"text.png", "not a picture at all"},
+        {"huge.png", hugePng},
+        {"huge.jpg", hugeJpeg},
+    };
+    for (const auto& [name, bytes] : files) EXPECT_EQ(TransformPicture(Source(name, bytes), 901, 82, 0), 0) << name;
+    EXPECT_EQ(OutputCount(), 0);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(JobResult.iJobStop, 0);
+}
+
+TEST_F(Engine, PicturesAreRecognisedByContentNotName)
+{
+    // A BMP (drawn by hand) named .jpg is still a picture.
+    const int w = 64, h = 48, stride = w * 3;
+    std::string bmp(54 + stride * h, '\0');
+    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>(v >> (8 * i)); };
+    bmp[0] = 'B', bmp[1] = 'M';
+    put32(2, static_cast<uint32_t>(bmp.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    bmp[26] = 1, bmp[28] = 24;
+    for (size_t i = 54; i < bmp.size(); i += 3) bmp[i + 1] = '\xC0';  // green
+    ASSERT_EQ(TransformPicture(Source("actually_a_bmp.jpg", bmp), 901, 90, 0), 1);
+    Image out = Decoded(JobResult.LastOutFile);
+    EXPECT_EQ(out.width, 901);
+    EXPECT_EQ(out.height, 675);
+    EXPECT_GT(out.Row(300)[3 * 450 + 1], 170);
+}
+
+TEST_F(Engine, PhotoTextPlacesAndStripes)
+{
+    const std::string src = Source("dark.jpg", Jpeg(TestPicture(901, 675, 10)));
+    JobParams.JobText = "ВАРБО ТЕКСТ";
+    JobParams.iJobFontSize = 40;
+    JobParams.iJobColor = -1;
+
+    auto brightIn = [](const Image& img, int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) n += Brightness(img, x, y) > 128;
+        return n;
+    };
+    JobParams.iJobTextMode = 7;  // bottom left
+    ASSERT_EQ(TransformPicture(src, 901, 95, 0), 1);
+    Image bottomLeft = Decoded(JobResult.LastOutFile);
+    EXPECT_GT(brightIn(bottomLeft, 20, 560, 450, 651), 200) << "text near the lower left corner";
+    EXPECT_EQ(brightIn(bottomLeft, 0, 0, 901, 450), 0) << "nothing elsewhere";
+    EXPECT_EQ(brightIn(bottomLeft, 460, 450, 901, 675), 0);
+
+    JobParams.iJobTextMode = 3;  // top right
+    ASSERT_EQ(TransformPicture(src, 901, 95, 0), 1);
+    Image topRight = Decoded(JobResult.LastOutFile);
+    EXPECT_GT(brightIn(topRight, 450, 24, 881, 120), 200);
+    EXPECT_EQ(brightIn(topRight, 0, 200, 901, 675), 0);
+
+    JobParams.iJobTextMode = kTextModeStripes;
+    JobParams.JobText = "abc";
+    ASSERT_EQ(TransformPicture(src, 901, 95, 0), 1);
+    Image stripes = Decoded(JobResult.LastOutFile);
+    // Bands: (675 - 40) / 3 = 211; lines at y 20, 231 (bottom-aligned), 442 and 653 (bottom-aligned).
+    EXPECT_GT(brightIn(stripes, 0, 18, 901, 40), 100);
+    EXPECT_GT(brightIn(stripes, 0, 210, 901, 233), 100);
+    EXPECT_GT(brightIn(stripes, 0, 440, 901, 462), 100);
+    EXPECT_GT(brightIn(stripes, 0, 632, 901, 655), 100);
+    EXPECT_EQ(brightIn(stripes, 0, 60, 901, 200), 0);
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(Engine, UnusableFontWritesNothing)
+{
+    const std::string src = Source("pic.jpg", Jpeg(TestPicture(800, 600)));
+    JobParams.iJobTextMode = 5;
+    JobParams.JobText = "Текст";
+    JobParams.JobFontName = "No Such Font Family";
+    EXPECT_EQ(TransformPicture(src, 901, 82, 0), 0);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0], std::string("No Such Font Family|") + kFontUnusableMessage);
+    EXPECT_EQ(OutputCount(), 0);
+}
+
+TEST_F(Engine, FailedSaveIsAFailureAndLeavesNoScraps)
+{
+    JobParams.iJobKeepNames = 1;
+    const std::string src = Source("blocked.jpg", Jpeg(TestPicture(800, 600)));
+    // A folder stands where the picture would go.
+    ASSERT_NE(MakeFolderPath(JoinPath(RunFolder(), "v901_blocked.jpg")), 0);
+    JobResult.LastOutFile = "before";
+    EXPECT_EQ(TransformPicture(src, 901, 82, 0), 0);
+    EXPECT_EQ(JobResult.LastOutFile, "before");
+    EXPECT_EQ(OutputCount(), 0) << "no temporary file is left behind";
+
+    // A file stands where the run folder would go.
+    JobParams.iJobKeepNames = 0;
+    Folders.OutSubfolder = "002";
+    WriteFileReplacing(RunFolder(), "x", 1);
+    EXPECT_EQ(TransformPicture(src, 901, 82, 0), 0);
+}
+
+TEST_F(Engine, TestRunWritesTest2AndFileDates)
+{
+    const std::string src = Source("dated.jpg", Jpeg(TestPicture(800, 600)));
+    ASSERT_EQ(TransformPicture(src, 901, 82, 1), 1);
+    EXPECT_EQ(JobResult.LastOutFile, JoinPath(Folders.DataFolder, "Test2.jpg"));
+    EXPECT_EQ(OutputCount(), 0) << "nothing goes to the run folder";
+
+    // 5 March 2024, 14:07 local time.
+    SYSTEMTIME local{2024, 3, 2, 5, 14, 7, 0, 0}, utc;
+    FILETIME ft;
+    ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
+    ASSERT_TRUE(SystemTimeToFileTime(&utc, &ft));
+    HANDLE h = CreateFileA(src.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+    EXPECT_EQ(FileDateText(src, true).value_or(""), "05.03.2024");
+    EXPECT_EQ(FileDateText(src, false).value_or(""), "05.03.2024  14:07");
+    EXPECT_FALSE(FileDateText(src + ".missing", true).has_value());
+}
+
+} // namespace
