@@ -77,6 +77,24 @@ bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out)
     return ScaleTo(out, OutputSize(out.width, out.height, size, keepSize));
 }
 
+std::string ChooseOutputName(const std::string& sourcePath, int size)
+{
+    if (JobParams.iJobKeepNames) return KeptOutputName(size, sourcePath);
+    const std::string runFolder = JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder);
+    NameChoice choice = ChooseNumberedName(size, JobState.iJobToFolder,
+                                           [&](const std::string& candidate) { return PathExists(JoinPath(runFolder, candidate)); });
+    if (choice.name.empty()) {
+        ShowResult(choice.stopCode == 1 ? kDesktopFullMessage : kFolderFullMessage, " ");
+        JobResult.iJobStop = choice.stopCode;
+    }
+    return choice.name;
+}
+
+void RecordLastOutFile(const std::string& path)
+{
+    JobResult.LastOutFile = path;
+}
+
 int TransformPicture(const std::string& path, int size, int quality, int testRun)
 {
     const JobParamsRecord& job = JobParams;
@@ -88,19 +106,9 @@ int TransformPicture(const std::string& path, int size, int quality, int testRun
     SetCurrentDirectoryA(JobState.JobDeskDir.c_str());
 
     const std::string runFolder = JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder);
-    std::string name;
-    if (job.iJobKeepNames) {
-        name = KeptOutputName(size, path);
-    } else {
-        NameChoice choice = ChooseNumberedName(size, JobState.iJobToFolder,
-                                               [&](const std::string& candidate) { return PathExists(JoinPath(runFolder, candidate)); });
-        if (choice.name.empty()) {
-            ShowResult(choice.stopCode == 1 ? kDesktopFullMessage : kFolderFullMessage, " ");
-            JobResult.iJobStop = choice.stopCode;
-            return 0;
-        }
-        name = choice.name;
-    }
+    // The name is settled before the picture is read, in a test run too.
+    const std::string name = ChooseOutputName(path, size);
+    if (name.empty()) return 0;
 
     const bool keepSize = job.iJobTextMode != 0 && job.iJobNoResize != 0;
     Image picture;
@@ -120,6 +128,6 @@ int TransformPicture(const std::string& path, int size, int quality, int testRun
         outPath = JoinPath(runFolder, name);
     }
     if (!WriteFileReplacing(outPath, jpeg.data(), jpeg.size())) return 0;
-    JobResult.LastOutFile = outPath;
+    RecordLastOutFile(outPath);
     return 1;
 }
