@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -371,6 +372,35 @@ TEST_F(Engine, TestRunWritesTest2AndFileDates)
     EXPECT_EQ(FileDateText(src, true).value_or(""), "05.03.2024");
     EXPECT_EQ(FileDateText(src, false).value_or(""), "05.03.2024  14:07");
     EXPECT_FALSE(FileDateText(src + ".missing", true).has_value());
+}
+
+} // namespace
+
+namespace {
+
+// Every place and the stripes on the embedded test photo. With VARBO_ARTEFACTS
+// set to a folder, the pictures are kept there to be looked at.
+TEST_F(Engine, PhotoTextOnTheTestPhoto)
+{
+    const std::string src = Source("Test.jpg", EmbeddedTestPicture());
+    JobParams.iJobFontSize = 28;
+    JobParams.iJobFontStyle = 1;
+    JobParams.iJobColor = 0x0040C0FF;  // amber: red FF, green C0, blue 40
+    ASSERT_EQ(TransformPicture(src, 901, 90, 0), 1);
+    std::string plain;
+    ASSERT_TRUE(ReadFileBytes(JobResult.LastOutFile, plain));
+    const char* artefacts = std::getenv("VARBO_ARTEFACTS");
+    for (int mode = 1; mode <= 10; ++mode) {
+        JobParams.iJobTextMode = mode;
+        JobParams.JobText = mode == 10 ? "Varbo Pro" : "Место " + std::to_string(mode) + ": Байконур _Date_Time_";
+        if (mode == 5) JobParams.JobText = "Текст на изображении. Щелкните по нему, чтобы изменить!";
+        ASSERT_EQ(TransformPicture(src, 901, 90, 0), 1) << "mode " << mode;
+        std::string withText;
+        ASSERT_TRUE(ReadFileBytes(JobResult.LastOutFile, withText));
+        EXPECT_NE(withText, plain) << "mode " << mode << " drew nothing";
+        if (artefacts && *artefacts)
+            CopyFileA(JobResult.LastOutFile.c_str(), JoinPath(artefacts, "text_mode_" + std::to_string(mode) + ".jpg").c_str(), FALSE);
+    }
 }
 
 } // namespace

@@ -1,0 +1,25 @@
+#pragma once
+// JPEG reading and writing through libjpeg-turbo. No libjpeg type leaks out of here.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "imaging/image.h"
+
+struct JpegHeader {
+    int width = 0, height = 0;  // as stored, before the orientation is applied
+    int orientation = 1;        // EXIF orientation 1..8
+    bool progressive = false;
+};
+
+// Header and EXIF orientation only; allocates no pixels. Reports any size, even one DecodeJpeg refuses.
+bool ReadJpegHeader(const uint8_t* data, size_t size, JpegHeader& out);
+// The DCT-domain scale M/8 (M = 1..8) DecodeJpeg uses for a stored size and a minimum result.
+int ChooseDctScale(int width, int height, int minWidth, int minHeight);
+// Decodes at the smallest scale M/8 whose result is at least minWidth x minHeight (0 x 0 = full
+// size). The minimum is in the stored orientation: swap it when OrientationSwapsSides(). A stored
+// size over kMaxPixels is refused before any allocation; any libjpeg error, data that ends
+// early or a flood of warnings fails. out is empty on failure. Reentrant, like everything here.
+bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out);
+// Baseline JPEG, quality 1..100 (anything else fails), optimised Huffman tables, 4:2:0, JFIF 300 dpi, no other markers.
+bool EncodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out);

@@ -1,0 +1,153 @@
+// Image memory layout, EXIF turns and flips, and the Lanczos resize.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "imaging/exif.h"
+#include "imaging/image.h"
+#include "imaging/resample.h"
+
+namespace {
+
+// Every byte of every pixel set to v(x, y); row padding set to 0xEE, which no test pixel
+// has, so code that reads padding shows up in the results.
+template <class F>
+Image Make(int w, int h, F v)
+{
+    Image image;
+    EXPECT_TRUE(image.Allocate(w, h));
+    for (int y = 0; y < h; ++y) {
+        std::fill_n(image.Row(y) + w * 3, image.stride - w * 3, 0xEE);
+        for (int x = 0; x < w; ++x)
+            std::fill_n(image.Row(y) + 3 * x, 3, static_cast<uint8_t>(v(x, y)));
+    }
+    return image;
+}
+
+TEST(ImagingImage, AllocatePadsRowsToFourBytesAndRefusesImpossibleSizes)
+{
+    struct Row {
+        const char* rule;
+        int w, h, stride;  // stride 0: refused
+    } rows[] = {
+        {"1 px = 3 bytes, padded to 4", 1, 1, 4},
+        {"2 px = 6 bytes, padded to 8", 2, 3, 8},
+        {"4 px = 12 bytes, no padding", 4, 2, 12},
+        {"901 px = 2703 bytes, padded to 2704", 901, 2, 2704},
+        {"zero width", 0, 10, 0},
+        {"negative height", 10, -1, 0},
+        {"side above JPEG's 65500", 65501, 1, 0},
+        {"20000 x 8001 is just over 160 megapixels", 20000, 8001, 0},
+    };
+    for (const Row& row : rows) {
+        Image image;
+        ASSERT_TRUE(image.Allocate(2, 2));
+        EXPECT_EQ(image.Allocate(row.w, row.h), row.stride != 0) << row.rule;
+        EXPECT_EQ(image.stride, row.stride) << row.rule;
+        EXPECT_EQ(image.pixels.size(), row.stride ? size_t(row.stride) * row.h : 0) << row.rule;
+        EXPECT_EQ(image.width, row.stride ? row.w : 0) << row.rule;
+    }
+}
+
+std::string Spell(const Image& image)
+{
+    std::string text;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            text += std::string(y && !x ? "/" : "") + static_cast<char>(image.Row(y)[3 * x]);
+    return text;
+}
+
+TEST(ImagingOrientation, StandsEachOfTheEightCasesUpright)
+{
+    // Stored:  A B C    Worked out by hand from EXIF's meaning of each value: which corner
+    //          D E F    of the stored picture shows at the top left, and which way rows run.
+    struct Row {
+        int orientation;
+        const char* rule;
+        const char* upright;
+    } rows[] = {
+        {1, "as stored", "ABC/DEF"},
+        {2, "mirrored left-right", "CBA/FED"},
+        {3, "turned half round", "FED/CBA"},
+        {4, "mirrored top-bottom", "DEF/ABC"},
+        {5, "transposed", "AD/BE/CF"},
+        {6, "turned right: stored top row becomes the right column", "DA/EB/FC"},
+        {7, "transverse", "FC/EB/DA"},
+        {8, "turned left: stored top row becomes the left column", "CF/BE/AD"},
+        {9, "not a valid value: left alone", "ABC/DEF"},
+    };
+    for (const Row& row : rows) {
+        Image image = Make(3, 2, [](int x, int y) { return 'A' + x + 3 * y; });
+        EXPECT_TRUE(ApplyOrientation(image, row.orientation));
+        EXPECT_EQ(Spell(image), row.upright) << row.orientation << ": " << row.rule;
+        EXPECT_EQ(image.stride, image.width == 2 ? 8 : 12) << row.orientation;
+    }
+    // 150 x 70 spans several 64-pixel tiles: turned right, upright (x, y) shows stored (y, 69 - x).
+    Image big = Make(150, 70, [](int x, int y) { return x + y * 7; });
+    ASSERT_TRUE(ApplyOrientation(big, 6));
+    ASSERT_EQ(big.width, 70);
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 70; ++x)
+            ASSERT_EQ(big.Row(y)[3 * x + 1], uint8_t(y + (69 - x) * 7)) << x << "," << y;
+}
+
+TEST(ImagingResize, FlatPictureStaysExactlyFlat)
+{
+    // The weights of every output pixel add up to exactly one, at the edges too.
+    struct Row {
+        const char* rule;
+        int sw, sh, dw, dh;
+    } rows[] = {
+        {"enlarge both axes", 7, 5, 23, 17},
+        {"reduce both axes", 100, 80, 13, 9},
+        {"reduce to one pixel", 100, 80, 1, 1},
+        {"one pixel to many", 1, 1, 5, 3},
+        {"reduce one axis, enlarge the other", 40, 3, 7, 30},
+        {"long strip to a single row", 3000, 2, 900, 1},
+        {"odd strides (5 px rows to 3 px rows)", 5, 9, 3, 4},
+    };
+    for (const Row& row : rows) {
+        const Image src = Make(row.sw, row.sh, [](int, int) { return 173; });
+        Image out;
+        ASSERT_TRUE(Resize(src, row.dw, row.dh, out)) << row.rule;
+        ASSERT_EQ(out.width, row.dw) << row.rule;
+        ASSERT_EQ(out.height, row.dh) << row.rule;
+        int wrong = 0;
+        for (int y = 0; y < out.height; ++y)
+            wrong += std::count_if(out.Row(y), out.Row(y) + out.width * 3, [](uint8_t v) { return v != 173; });
+        EXPECT_EQ(wrong, 0) << row.rule;
+    }
+    Image out;
+    EXPECT_FALSE(Resize(Make(8, 8, [](int, int) { return 1; }), 0, 5, out));
+    EXPECT_TRUE(out.Empty());
+    EXPECT_FALSE(Resize(Image(), 5, 5, out));
+}
+
+TEST(ImagingResize, ReducedCheckerboardIsEvenGrey)
+{
+    // A one-pixel checkerboard holds nothing but the highest frequency; a reduction must
+    // filter it away. A kernel not widened with the factor aliases it into blotches
+    // wherever the output grid is out of step with the board.
+    struct Row {
+        const char* rule;
+        int sw, sh, dw, dh;
+    } rows[] = {
+        {"4 times smaller", 64, 48, 16, 12},
+        {"3.2 times smaller", 64, 48, 20, 15},
+        {"odd factors (63/16, 45/12)", 63, 45, 16, 12},
+    };
+    for (const Row& row : rows) {
+        Image out;
+        ASSERT_TRUE(Resize(Make(row.sw, row.sh, [](int x, int y) { return (x + y) % 2 * 255; }), row.dw, row.dh, out));
+        int worst = 0;
+        for (int y = 0; y < row.dh; ++y)
+            for (int x = 0; x < row.dw * 3; ++x)
+                worst = std::max(worst, std::abs(2 * out.Row(y)[x] - 255));
+        EXPECT_LE(worst, 2 * 6) << row.rule << ": largest distance from mid-grey, doubled";
+    }
+}
+
+}  // namespace
