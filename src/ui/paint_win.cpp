@@ -3,7 +3,7 @@
 #include <string>
 
 #include "common/wide_win.h"
-#include "ui/gdiplus_owner_win.h"
+#include "imaging/gdiplus_win.h"
 #include "ui/status_text.h"
 
 using namespace Gdiplus;
