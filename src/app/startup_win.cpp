@@ -1,7 +1,5 @@
 #include "app/startup_win.h"
 
-#include <gdiplus.h>
-
 #include "app/command_line.h"
 #include "app/folders_win.h"
 #include "app/settings_store_win.h"
@@ -11,6 +9,10 @@
 #include "common/text.h"
 #include "engine/job_params.h"
 #include "engine/job_win.h"
+#include "imaging/gdiplus_win.h"
+#include "shell/single_instance_win.h"
+#include "shell/verbs.h"
+#include "shell/verbs_win.h"
 #include "ui/main_window_win.h"
 
 StartupRecord Startup;
@@ -23,20 +25,6 @@ namespace {
 
 constexpr UINT_PTR kTimerSelector = 601;
 constexpr UINT_PTR kTimerNotes = 603;
-
-class GdiplusSession {
-public:
-    GdiplusSession()
-    {
-        Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread
-        Gdiplus::GdiplusStartup(&token_, &input, nullptr);  // the painting copes with a failed start
-    }
-    ~GdiplusSession() { if (token_) Gdiplus::GdiplusShutdown(token_); }
-    GdiplusSession(const GdiplusSession&) = delete;
-    GdiplusSession& operator=(const GdiplusSession&) = delete;
-private:
-    ULONG_PTR token_ = 0;
-};
 
 // Another copy is running: bring its window back if it was minimised.
 void RestoreRunningCopy()
@@ -121,19 +109,26 @@ int RunVarbo(HINSTANCE instance, const char* commandLine, int show)
         return 0;
     }
 
-    if (HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex)) {
-        CloseHandle(existing);
-        RestoreRunningCopy();
-        return 0;
-    }
-    CreateMutexA(nullptr, TRUE, kInstanceMutex);  // held until the process ends
-
     const std::string line = Utf8Prefix(commandLine ? commandLine : "", 511);
     Startup.StartArgument = ScanCommandLine(line);
     const bool commandLineMode = Utf8Length(Startup.StartArgument) >= 2;
     Startup.StartCommand = commandLineMode ? std::string() : line;
 
+    // Held until RunVarbo returns, in both modes.
+    InstanceLock runningCopy;
+    const InstanceNames names{kInstanceMutex, kMainWindowClass, kMainWindowTitle};
+    if (!AcquireInstance(names, runningCopy)) {
+        if (!commandLineMode) {
+            RestoreRunningCopy();
+            return 0;
+        }
+        const HandOffResult handed = HandOffToRunningCopy(Startup.StartArgument, names, runningCopy);
+        if (handed.taken) return handed.jobResult;
+        // Our turn has come: go on as a start with a picture.
+    }
+
     if (!PrepareFolders()) return 0;
+    RegisterShellVerb(kVerbName, Startup.StartCommand);
 
     GdiplusSession gdiplus;
     SetDefaults();

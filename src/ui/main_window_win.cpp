@@ -11,6 +11,7 @@
 #include "shell/launch_win.h"
 #include "shell/removal_win.h"
 #include "shell/reset.h"
+#include "shell/single_instance_win.h"
 #include "ui/paint_win.h"
 #include "ui/panel_win.h"
 #include "ui/selectors.h"
@@ -102,6 +103,21 @@ void RemoveProgramAndExit(HWND window)
     if (!RemoveProgramFiles(Folders.DataFolder)) return;
     WindowState.iRemoved = 1;
     DestroyWindow(window);
+}
+
+// A picture from Explorer while the window is open: made as a start with a
+// picture would make it; only the status line tells.
+LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data)
+{
+    HandOffTarget target;
+    target.busy = WindowState.iRunning != 0;
+    target.process = [window](const std::string& picture) {
+        const int result = RunHandedPicture(picture);
+        ShowNote(WindowState, result == 1 ? "Готово: " + FileNameOf(picture) : "Не вышло: " + FileNameOf(picture), kNoteTicks);
+        RepaintMainWindow(window);
+        return result;
+    };
+    return HandleCopyData(data, target);
 }
 
 void TogglePanel(HWND window)
@@ -236,6 +252,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_HOTKEY: HandleRunHotKey(window, static_cast<int>(wParam)); break;
         case WM_DROPFILES: HandleDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
         case WM_DESTROY: OnDestroy(window); break;
+        case WM_COPYDATA: return OnCopyData(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         default: break;
         }
     } catch (...) {

@@ -1,0 +1,73 @@
+#include "shell/removal_win.h"
+
+#include <windows.h>
+
+#include "common/files_win.h"
+#include "common/messages.h"
+#include "common/text.h"
+#include "shell/verbs.h"
+#include "shell/verbs_win.h"
+
+const char* const kRemovalQuestion =
+    "Будут удалены служебные файлы Варбо      \nи записи в реестре Windows.\nФотографии останутся. \n\nХотите продолжить?";
+
+namespace {
+
+constexpr int kMaxListedEntries = 1001;
+
+class FindListing {
+public:
+    explicit FindListing(const std::string& pattern) : handle_(FindFirstFileA(pattern.c_str(), &entry_)) {}
+    ~FindListing() { if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_); }
+    FindListing(const FindListing&) = delete;
+    FindListing& operator=(const FindListing&) = delete;
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    const WIN32_FIND_DATAA& entry() const { return entry_; }
+    bool Next() { return FindNextFileA(handle_, &entry_) != 0; }
+
+private:
+    WIN32_FIND_DATAA entry_{};
+    HANDLE handle_;
+};
+
+} // namespace
+
+// Nothing here reports a failure: a key or file that cannot go stays, and the
+// program ends all the same. The pictures in Varbo_Photo are never touched.
+bool RemoveProgramFiles(const std::string& dataFolder)
+{
+    if (AskQuestion(kRemovalQuestion, " ") != kAnswerYes) return false;
+    UnregisterShellVerb(kVerbName);
+    UnregisterShellVerb(kOldVerbName);
+    DeleteFolderFiles(dataFolder);
+    return true;
+}
+
+// Long names work whole through the UTF-8 code page, so no short name is
+// needed. At most 1001 entries ("." and ".." among them) are looked at; what
+// lies beyond, and any subfolder, keeps the folder in place.
+bool DeleteFolderFiles(const std::string& folderIn)
+{
+    const std::string folder = WithoutTrailingLineFeed(folderIn);
+    if (folder.empty() || !PathExists(folder)) return false;
+    {
+        FindListing listing(JoinPath(folder, "*.*"));
+        if (listing.valid()) {
+            int handled = 0;
+            do {
+                const WIN32_FIND_DATAA& entry = listing.entry();
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+                std::string file = JoinPath(folder, entry.cFileName);
+                if (ClearAttributes(file)) DeleteFileA(file.c_str());  // a file open elsewhere stays
+            } while (++handled < kMaxListedEntries && listing.Next());
+        }
+    }
+    return RemoveDirectoryA(folder.c_str()) != 0;
+}
+
+bool ClearAttributes(std::string& path)
+{
+    DropTrailingLineFeed(path);
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE) != 0;
+}

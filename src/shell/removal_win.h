@@ -1,0 +1,16 @@
+#pragma once
+// The corner command's second step: removing what the program put on the computer.
+#include <string>
+
+// The question asked before the removal, word for word.
+extern const char* const kRemovalQuestion;
+
+// Asks; on yes deletes both verbs and the data folder's files and answers true.
+// The caller then sets iRemoved and ends the program without saving the settings.
+bool RemoveProgramFiles(const std::string& dataFolder);
+// Deletes the files directly inside the folder (not its subfolders), then the
+// folder itself. True when the folder is gone.
+bool DeleteFolderFiles(const std::string& folder);
+// Drops one trailing line feed from the path, then sets the file's attributes
+// to archive only. True when the file exists and that worked.
+bool ClearAttributes(std::string& path);

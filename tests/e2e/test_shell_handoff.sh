@@ -1,0 +1,56 @@
+# Explorer starts one copy of the program per selected picture, all at once.
+# 20 simultaneous starts with 20 different pictures make 20 pictures, one per
+# start and each start ending with its job's result: first with no window
+# open (the copies take turns), then with the window open (they hand their
+# pictures to it, and it stays open).
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/shell_lib.sh"
+e2e_init
+reset_program_state
+export E2E_WINE_TIMEOUT=300
+
+count_outputs() { find "$OUT_DIR" -name '*.jpg' | wc -l; }
+
+mkdir -p "$E2E_TMP/in"
+pictures=()
+for i in $(seq -w 1 20); do
+    p="$E2E_TMP/in/Фото $i.jpg"
+    convert -size 640x480 "xc:rgb($((10#$i * 12)),80,160)" -quality 90 "$p"
+    pictures+=("$p")
+done
+
+# The picture engine must work for this test to mean anything.
+run_varbo "$(unix_to_win "${pictures[0]}")" || true
+if [ "$(count_outputs)" -ne 1 ]; then
+    echo "SKIP: one start with a picture made no picture; the picture engine is not there yet"
+    exit 0
+fi
+find "$OUT_DIR" -name '*.jpg' -delete
+
+start_all() {
+    local pids=() p pid status failed=0
+    for p in "${pictures[@]}"; do
+        run_varbo "$(unix_to_win "$p")" >/dev/null 2>&1 &
+        pids+=($!)
+    done
+    for pid in "${pids[@]}"; do
+        status=0
+        wait "$pid" || status=$?
+        [ "$status" -eq 1 ] || failed=$((failed + 1))
+    done
+    echo "$failed"
+}
+
+assert_eq 0 "$(start_all)" "starts that did not end with 1 (no window)"
+assert_eq 20 "$(count_outputs)" "pictures made by 20 starts without a window"
+find "$OUT_DIR" -name '*.jpg' -delete
+
+start_window
+wait_for_window
+assert_eq 0 "$(start_all)" "starts that did not end with 1 (window open)"
+assert_eq 20 "$(count_outputs)" "pictures made by 20 starts with the window open"
+kill -0 "$WINDOW_PID" 2>/dev/null || fail "the window copy ended"
+window_shown || fail "the window is gone"
+close_window
+assert_eq "" "$(cat "$MESSAGES")" "message boxes"
+echo "ok"

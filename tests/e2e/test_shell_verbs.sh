@@ -1,0 +1,58 @@
+# The Explorer verb "• Varbo": a start without a picture writes it under the
+# user's seven picture classes (never machine-wide) with the quoted program
+# and "%1"; a value that already holds that command is left alone; a start
+# with a picture writes nothing; the program started from another folder
+# rewrites all seven.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/shell_lib.sh"
+e2e_init
+reset_program_state
+delete_verbs
+
+photo=$E2E_TMP/pic.jpg
+cp "$VARBO_SOURCE_DIR/resources/test_photo.jpg" "$photo"
+command=$(expected_command "$VARBO_EXE")
+
+# A start with a picture on a clean machine: nothing.
+run_varbo "$(unix_to_win "$photo")" || true
+for class in "${PICTURE_CLASSES[@]}"; do
+    verb_key_exists "$class" && fail "a start with a picture wrote the verb under $class"
+done
+
+# First start without arguments.
+start_window
+wait_until 60 verb_key_exists emffile || fail "no verb after a start without a picture"
+wait_for_window
+close_window
+for class in "${PICTURE_CLASSES[@]}"; do
+    assert_eq "$command" "$(verb_value "$class")" "command of $class"
+    verb_key_exists "$class" "$VERB" HKLM && fail "$class: written machine-wide"
+done
+
+# A value that holds the command already stays as it is.
+held="cmd /c $command"
+wine_run reg add "HKCU\\Software\\Classes\\jpegfile\\Shell\\$VERB\\command" /ve /d "$held" /f >/dev/null
+start_window
+wait_for_window
+close_window
+assert_eq "$held" "$(verb_value jpegfile)" "a value holding the command"
+assert_eq "$command" "$(verb_value pngfile)" "pngfile after the second start"
+
+# A start with a picture leaves even a stale value alone.
+wine_run reg add "HKCU\\Software\\Classes\\giffile\\Shell\\$VERB\\command" /ve /d 'C:\old\varbo.exe' /f >/dev/null
+run_varbo "$(unix_to_win "$photo")" || true
+assert_eq 'C:\old\varbo.exe' "$(verb_value giffile)" "giffile after a start with a picture"
+
+# The program moved to a folder with a blank in its name: all seven follow it.
+moved="$E2E_TMP/Program Files, Varbo/varbo.exe"
+mkdir -p "$(dirname "$moved")"
+cp "$VARBO_EXE" "$moved"
+start_window "$moved"
+wait_for_window
+close_window
+for class in "${PICTURE_CLASSES[@]}"; do
+    assert_eq "$(expected_command "$moved")" "$(verb_value "$class")" "$class after a start from another folder"
+done
+
+delete_verbs
+echo "ok"
