@@ -25,7 +25,8 @@ int MakeFolderPath(const std::string& requested)
     if (path.find(':') == std::string::npos && path.rfind("\\\\", 0) != 0) path = JoinPath(program, path);
     DropTrailingLineFeed(path);
     if (path.empty()) return 0;
-    if (PathExists(path)) return 2;
+    // A file of that name is no folder: the caller could not write into it.
+    if (PathExists(path)) return IsFolder(path) ? 2 : 0;
 
     // Where the walk may start cutting: past "C:\" of a drive, and past
     // "\\server\share\" of a network path (those two cannot be created).

@@ -23,6 +23,16 @@ std::vector<std::string_view> SplitLines(std::string_view text)
     return lines;
 }
 
+// A string value is written on its own line: a line break inside it (a path
+// taken from a list-file line) would shift every later line to the wrong field.
+std::string OneLine(const std::string& value)
+{
+    std::string out;
+    for (char c : value)
+        if (c != '\r' && c != '\n') out += c;
+    return out;
+}
+
 int Clamp(int value, int low, int high)
 {
     return value < low ? low : value > high ? high : value;
@@ -38,12 +48,12 @@ std::string FormatSettingsFile(const SettingsRecord& s)
     out += Format("3.[%d] Temp\n", 0);
     out += Format("4.[] %s\n", kReservedLabel);
     out += Format("5.[] %s\n", kReservedLabel);
-    out += "6.[" + s.LastDir + "] LastDir\n";
-    out += "7.[" + s.LastFile + "] LastFile\n";
-    out += "8.[" + s.LastVarbo + "] LastVarbo\n";
-    out += "9.[" + s.Varbo_Photo + "] Varbo_Photo\n";
+    out += "6.[" + OneLine(s.LastDir) + "] LastDir\n";
+    out += "7.[" + OneLine(s.LastFile) + "] LastFile\n";
+    out += "8.[" + OneLine(s.LastVarbo) + "] LastVarbo\n";
+    out += "9.[" + OneLine(s.Varbo_Photo) + "] Varbo_Photo\n";
     out += Format("10.[%d] VarboOver\n", s.VarboOver);
-    out += "11.[" + s.FontName + "] FontName\n";
+    out += "11.[" + OneLine(s.FontName) + "] FontName\n";
     out += Format("12.[%d] FontSize\n", s.FontSize);
     out += Format("13.[%d] FontStyle\n", s.FontStyle);
     out += Format("14.[%d] FontHeight\n", s.FontHeight);

@@ -1,0 +1,123 @@
+# Helpers for the end-to-end tests: each tests/e2e/test_*.sh sources this file
+# and calls e2e_init first. CTest passes VARBO_EXE, VARBO_SOURCE_DIR and
+# VARBO_BUILD_DIR; run by hand, they default to build/win of this tree.
+#
+#   e2e_init                 strict mode, temp dir E2E_TMP, own Wine prefix, a display
+#   wine_run ARGS...         scripts/wine ARGS under the test prefix (stdin closed, time-limited)
+#   run_varbo ARGS...        wine_run "$VARBO_EXE" ARGS
+#   reset_program_state      removes C:\ProgramData\Orvenda and Desktop\Varbo_Photo
+#   unix_to_win PATH         the Windows form of a Unix path
+#   DATA_DIR DESKTOP_DIR OUT_DIR   Unix paths of the data folder, Desktop, Varbo_Photo
+#   MESSAGES                 the file where the program logs its message boxes
+#                            ("caption<TAB>text" lines); VARBO_TEST_ANSWER=yes|no answers them
+#   wait_until SECONDS CMD...   polls CMD every 0.2 s; fails after SECONDS
+#   assert_eq EXPECTED ACTUAL WHAT, assert_file PATH, assert_same FILE1 FILE2, fail TEXT
+
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+: "${VARBO_SOURCE_DIR:=$(cd "$E2E_LIB_DIR/../.." && pwd)}"
+: "${VARBO_BUILD_DIR:=$VARBO_SOURCE_DIR/build/win}"
+: "${VARBO_EXE:=$VARBO_BUILD_DIR/varbo.exe}"
+export VARBO_SOURCE_DIR VARBO_BUILD_DIR VARBO_EXE
+
+E2E_XVFB_PID=
+E2E_SERVER_PID=
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+assert_eq() {
+    [ "$1" == "$2" ] || fail "${3:-value}: expected [${1:0:300}], got [${2:0:300}]"
+}
+
+assert_file() {
+    [ -f "$1" ] || fail "missing file ${2:-$1}"
+}
+
+assert_same() {
+    cmp -s "$1" "$2" || fail "${3:-$1} differs from $2"
+}
+
+wait_until() {
+    local seconds=$1; shift
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.2
+    done
+}
+
+# A usable X display: the caller's, or an Xvfb of our own (windows and fonts
+# need one even when nothing is looked at).
+e2e_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+    local fifo=$E2E_TMP/displayfd
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    E2E_XVFB_PID=$!
+    local n
+    read -r -t 20 n <"$fifo" || fail "Xvfb did not start"
+    export DISPLAY=:$n
+}
+
+e2e_cleanup() {
+    local status=$?
+    # Also ends any varbo.exe a failed test left running; only our own prefix.
+    [ -n "$E2E_SERVER_PID" ] && wineserver -k >/dev/null 2>&1
+    [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null
+    local pids="$E2E_SERVER_PID $E2E_XVFB_PID"
+    [ -n "${pids// /}" ] && wait $pids 2>/dev/null
+    rm -rf "$E2E_TMP"
+    exit $status
+}
+
+wine_run() {
+    timeout "${E2E_WINE_TIMEOUT:-120}" "$VARBO_SOURCE_DIR/scripts/wine" "$@" </dev/null
+}
+
+run_varbo() {
+    wine_run "$VARBO_EXE" "$@"
+}
+
+unix_to_win() {
+    winepath -w "$1" 2>/dev/null
+}
+
+reset_program_state() {
+    rm -rf "$WINEPREFIX/drive_c/ProgramData/Orvenda" "$OUT_DIR"
+}
+
+e2e_init() {
+    set -euo pipefail
+    [ -f "$VARBO_EXE" ] || fail "no program at $VARBO_EXE"
+    E2E_TMP=$(mktemp -d /tmp/varbo-e2e.XXXXXX)
+    trap e2e_cleanup EXIT
+    trap 'exit 130' INT TERM
+    e2e_display
+
+    # A prefix of our own, so the Windows unit tests' prefix is never touched
+    # (VARBO_E2E_WINEPREFIX names another one).
+    export VARBO_WINEPREFIX=${VARBO_E2E_WINEPREFIX:-$VARBO_BUILD_DIR/wine-e2e}
+    eval "$("$VARBO_SOURCE_DIR/scripts/wine" --env)"  # creates the prefix on first use
+    wineserver -k >/dev/null 2>&1 || true            # nothing left from an earlier run
+    # A server of our own with its own stdio: otherwise CTest waits for its linger.
+    setsid wineserver -p </dev/null >/dev/null 2>&1 &
+    E2E_SERVER_PID=$!
+    wine_run cmd /c exit >/dev/null 2>&1
+
+    DATA_DIR=$WINEPREFIX/drive_c/ProgramData/Orvenda/Varbo
+    DESKTOP_DIR=
+    local d
+    for d in "$WINEPREFIX"/drive_c/users/*/Desktop; do
+        [[ $d == */users/Public/* ]] || DESKTOP_DIR=$d
+    done
+    [ -n "$DESKTOP_DIR" ] || fail "no Desktop in $WINEPREFIX"
+    OUT_DIR=$DESKTOP_DIR/Varbo_Photo
+
+    MESSAGES=$E2E_TMP/messages.txt
+    : >"$MESSAGES"
+    VARBO_TEST_MESSAGES=$(unix_to_win "$MESSAGES")
+    export VARBO_TEST_MESSAGES
+    export VARBO_TEST_ANSWER=${VARBO_TEST_ANSWER:-no}
+}
