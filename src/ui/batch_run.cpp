@@ -204,14 +204,16 @@ BatchEnd RunBatchLoop(WindowStateRecord& state, SettingsRecord& settings, const 
                 settings.LastFile = *input;
                 settings.LastDir = SourceFolderOf(*input, hooks.probe(*input));
                 if (state.iProgress % kPauseEvery == 0) hooks.pause();
-            } else if (out.stopCode != 0) {
-                stopCode = out.stopCode;
-                settings.VarboOver = stopCode;
-                break;
-            } else if (state.iProgress > 0) {
-                // A failed picture is not counted. (An Esc during a box the job
-                // showed may have set the count back to 0 already.)
-                --state.iProgress;
+            } else {
+                // A failed picture is not counted, not even the one that found
+                // the folder full. (An Esc during a box the job showed may have
+                // set the count back to 0 already.)
+                if (state.iProgress > 0) --state.iProgress;
+                if (out.stopCode != 0) {
+                    stopCode = out.stopCode;
+                    settings.VarboOver = stopCode;
+                    break;
+                }
             }
         }
         ++state.iFileIndex;

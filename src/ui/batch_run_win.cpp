@@ -77,6 +77,23 @@ PictureOutcome RunEnginePicture(const std::string& path)
     return out;
 }
 
+// However the loop is left, even by an exception, the run is over: Esc goes
+// back to the other programs and the next drop is taken.
+class RunEnd {
+public:
+    RunEnd(HWND window, bool holdsEsc) : window_(window), holdsEsc_(holdsEsc) {}
+    ~RunEnd()
+    {
+        WindowState.iRunning = 0;
+        if (holdsEsc_) UnregisterRunHotKey(window_);
+    }
+    RunEnd(const RunEnd&) = delete;
+    RunEnd& operator=(const RunEnd&) = delete;
+private:
+    HWND window_;
+    bool holdsEsc_;
+};
+
 void RunWaitPause(HWND window)
 {
     DialogBoxParamA(GetModuleHandleA(nullptr), "WAIT", window, WaitDialogProc, 0);
@@ -105,6 +122,8 @@ void RunDroppedFiles(HWND window, HDROP drop)
     }
 
     PrepareJob(Settings, JobParams);
+    const int lastRunNo = Folders.iOutSubfolderNo;
+    const std::string lastRunFolder = Folders.OutSubfolder;
     std::string runFolder;
     Folders.iOutSubfolderNo = ScanRunFolders(runFolder);
     Folders.OutSubfolder = runFolder;
@@ -125,9 +144,17 @@ void RunDroppedFiles(HWND window, HDROP drop)
 
     // Esc is ours only while the run goes; the rest of the time other
     // programs get it. If another program holds it, the run cannot be stopped.
-    const bool holdsEsc = state.iDropCount > 0 && RegisterRunHotKey(window);
-    const BatchEnd end = RunBatchLoop(state, Settings, hooks);
-    if (holdsEsc) UnregisterRunHotKey(window);
+    BatchEnd end;
+    {
+        const RunEnd runEnd(window, state.iDropCount > 0 && RegisterRunHotKey(window));
+        end = RunBatchLoop(state, Settings, hooks);
+    }
+    // The engine makes the run folder with its first picture. A run that made
+    // none leaves the folder icon on the last run folder that exists.
+    if (!IsFolder(JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder))) {
+        Folders.iOutSubfolderNo = lastRunNo;
+        Folders.OutSubfolder = lastRunFolder;
+    }
 
     if (end.startEndTimer) SetTimer(window, kTimerRunEnd, kRunEndMs, nullptr);
     RepaintMainWindow(window);

@@ -1,0 +1,116 @@
+# A folder of 12 pictures and 3 other files dropped on the real window: run
+# folder 001 gets 12 JPEGs in the pictures' name order, at the size and the
+# quality chosen with the selector, with one pause after the tenth; a second
+# drop makes 002; a drop of a text file makes nothing; the sources stay as
+# they were; the last picture is remembered at exit.
+source "$(dirname "$0")/lib.sh"
+e2e_init
+source "$(dirname "$0")/batch_helpers.sh"
+reset_program_state
+
+# Widths 310, 320, ... 420 by number, height 200: each output height (901 wide)
+# tells which source it came from. Mixed case: in byte order "IMG_" would all
+# come before "img_". (Wine lists a folder in name order already, as NTFS
+# does; the sort for other file systems is pinned by the unit tests.)
+src="$E2E_TMP/Фото отпуск"
+mkdir -p "$src"
+for i in $(seq 1 12); do
+    name=$([ "$i" -le 6 ] && echo "IMG_$i.jpg" || echo "img_$i.jpg")
+    convert -size "$((300 + 10 * i))x200" gradient:"rgb($((20 * i)),80,160)"-white -quality 95 "$src/$name"
+done
+echo "notes" >"$src/notes.txt"
+echo "doc" >"$src/report.doc"
+printf '\x89PNG fake' >"$src/scan.pdf"
+before=$(cd "$src" && ls -l --time-style=+%s && sha256sum *)
+
+varbo_window_start
+shot start
+
+# Quality 60 with the selector: hover the quality dial, then slide along the
+# band; x 92 is a fifth of the way from 50 to 100.
+move_to 260 30
+move_to 92 130
+sleep 0.3
+move_to 92 131
+sleep 0.2
+shot quality-60-sliding
+click_at 92 131
+move_to 200 60
+
+watch_pauses() {
+    # Counts the appearances of the wait dialog until the folder holds $2 JPEGs
+    # and no pause is open any more.
+    local dir=$1 want=$2 seen=0 open=0 quiet=0
+    local deadline=$((SECONDS + 120))
+    while [ $SECONDS -lt $deadline ]; do
+        if window_exists "Обработка файлов"; then
+            [ $open -eq 0 ] && seen=$((seen + 1))
+            open=1
+            quiet=0
+        else
+            open=0
+            if [ "$(jpeg_count "$dir")" -ge "$want" ]; then
+                quiet=$((quiet + 1))
+                [ $quiet -ge 10 ] && break
+            fi
+        fi
+        sleep 0.1
+    done
+    echo $seen
+}
+
+drop_on 200 60 "$src"
+pauses=$(watch_pauses "$OUT_DIR/001" 12)
+shot after-first-drop
+assert_eq 1 "$pauses" "pauses of a 12-picture run"
+assert_eq 12 "$(jpeg_count "$OUT_DIR/001")" "JPEGs in 001"
+
+# Output k holds the k-th picture in name order: IMG_1, img_10, img_11, img_12, IMG_2 ... img_9.
+heights=
+for k in $(seq -w 1 12); do
+    out=$OUT_DIR/001/varbo_901_000$k.jpg
+    assert_file "$out"
+    heights+="$(identify -format '%w %h %Q %x' "$out") "
+done
+win_src=$(unix_to_win "$src")
+expected_list=
+for name in IMG_1 img_10 img_11 img_12 IMG_2 IMG_3 IMG_4 IMG_5 IMG_6 img_7 img_8 img_9; do
+    expected_list+="$win_src\\$name.jpg"$'\r\n'
+done
+# (The dot keeps the last line end from being cut off.)
+assert_eq "$expected_list." "$(cat "$DATA_DIR/DropFolderList.txt"; echo .)" "DropFolderList.txt"
+assert_eq "901 581 60 300 901 450 60 300 901 439 60 300 901 429 60 300 901 563 60 300 901 546 60 300 901 530 60 300 901 514 60 300 901 500 60 300 901 487 60 300 901 474 60 300 901 462 60 300 " \
+    "$heights" "width, height, quality and dpi of outputs 1 to 12"
+
+drop_on 200 60 "$src"
+assert_eq 1 "$(watch_pauses "$OUT_DIR/002" 12)" "pauses of the second run"
+assert_eq 12 "$(jpeg_count "$OUT_DIR/002")" "JPEGs in 002"
+shot after-second-drop
+
+# A file that is no picture: nothing is made.
+drop_on 200 60 "$src/notes.txt"
+sleep 1.5
+shot after-text-drop
+[ -e "$OUT_DIR/003" ] && fail "a text file made a run folder"
+# The folder icon still shows 002, so a click opens a folder that exists.
+convert "$SHOT_DIR/after-text-drop.png" "$SHOT_DIR/after-second-drop.png" -crop 60x30+335+52 +repage \
+    -metric AE -compare -format '%[distortion]' info: >"$E2E_TMP/icon-diff" 2>/dev/null || true
+assert_eq 0 "$(cat "$E2E_TMP/icon-diff")" "pixels that differ on the folder icon after the text drop"
+
+# A damaged picture fails alone: the run goes on to the next file.
+printf 'not a JPEG at all' >"$E2E_TMP/broken.jpg"
+drop_on 200 60 "$E2E_TMP/broken.jpg" "$src/IMG_1.jpg"
+wait_until 20 has_jpegs "$OUT_DIR/003" 1 || fail "the picture after a damaged one was not made"
+sleep 1
+assert_eq "901 581" "$(identify -format '%w %h' "$OUT_DIR/003/varbo_901_00001.jpg")" "the one picture of the fourth drop"
+shot after-damaged-drop
+
+assert_eq "$before" "$(cd "$src" && ls -l --time-style=+%s && sha256sum *)" "the source folder after four drops"
+assert_eq "" "$(cat "$MESSAGES")" "message boxes"
+
+varbo_window_stop
+assert_eq 60 "$(setting 2)" "Prots saved at exit"
+assert_eq "$win_src" "$(setting 6)" "LastDir"
+assert_eq "$win_src\\IMG_1.jpg" "$(setting 7)" "LastFile: the last picture made"
+assert_eq "$(unix_to_win "$OUT_DIR")\\003\\varbo_901_00001.jpg" "$(setting 8)" "LastVarbo"
+echo "ok"
