@@ -30,14 +30,7 @@ varbo_window_start() {
 }
 
 varbo_window_stop() {
-    wine_run cmd /c "taskkill /im varbo.exe" >/dev/null 2>&1 || true
-    local i
-    for i in $(seq 100); do
-        kill -0 "$VARBO_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$VARBO_PID" 2>/dev/null && fail "varbo.exe did not end"
-    wait "$VARBO_PID" 2>/dev/null || true
+    close_varbo "$VARBO_PID"
 }
 
 window_exists() {

@@ -11,6 +11,7 @@
 #   MESSAGES                 the file where the program logs its message boxes
 #                            ("caption<TAB>text" lines); VARBO_TEST_ANSWER=yes|no answers them
 #   wait_until SECONDS CMD...   polls CMD every 0.2 s; fails after SECONDS
+#   close_varbo PID          closes the window as a user would (WM_CLOSE) and waits for PID to end
 #   assert_eq EXPECTED ACTUAL WHAT, assert_file PATH, assert_same FILE1 FILE2, fail TEXT
 
 E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -78,6 +79,17 @@ wine_run() {
 
 run_varbo() {
     wine_run "$VARBO_EXE" "$@"
+}
+
+close_varbo() {
+    local pid=$1 i
+    wine_run cmd /c "taskkill /im varbo.exe" >/dev/null 2>&1 || true
+    for i in $(seq 150); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.2
+    done
+    kill -0 "$pid" 2>/dev/null && fail "varbo.exe did not end after WM_CLOSE"
+    wait "$pid" 2>/dev/null || true
 }
 
 unix_to_win() {

@@ -60,14 +60,7 @@ wait_for_window() {
 
 # WM_CLOSE, as a user closing the window; the program saves and ends.
 close_window() {
-    wine_run cmd /c "taskkill /im varbo.exe" >/dev/null 2>&1 || true
-    local i
-    for i in $(seq 150); do
-        kill -0 "$WINDOW_PID" 2>/dev/null || break
-        sleep 0.2
-    done
-    kill -0 "$WINDOW_PID" 2>/dev/null && fail "the program did not end after WM_CLOSE"
-    wait "$WINDOW_PID" 2>/dev/null || true
+    close_varbo "$WINDOW_PID"
 }
 
 # A click (button 1 left, 3 right) at client coordinates of the main window (panel closed). With

@@ -49,8 +49,7 @@ start_window() {
 
 # Closes the window as the system does (WM_CLOSE) and waits for the program to end.
 close_window() {
-    wine_run cmd /c "taskkill /im varbo.exe" >/dev/null 2>&1 || true
-    wait "$VARBO_PID" 2>/dev/null || true
+    close_varbo "$VARBO_PID"
     ! find_window || fail "the window is still there after WM_CLOSE"
 }
 
@@ -146,8 +145,8 @@ expect_only_lit() {
     local s=$1 name
     shift
     for name in SIZE QUALITY FOLDER CORNER TOGGLE; do
-        local spec=LIT_$name
-        if [[ " $* " == *" $name "* ]]; then expect_lit "$s" "$name" "${!spec}"; else expect_unlit "$s" "$name" "${!spec}"; fi
+        local region=LIT_$name
+        if [[ " $* " == *" $name "* ]]; then expect_lit "$s" "$name" "${!region}"; else expect_unlit "$s" "$name" "${!region}"; fi
     done
 }
 
