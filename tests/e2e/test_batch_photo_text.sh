@@ -97,10 +97,11 @@ minimised() {
     [ "$HEIGHT" -lt 100 ]
 }
 wait_until 10 minimised || fail "the window did not step aside after the test"
-xdotool mousemove 640 600
+read -r screen_w screen_h < <(xdotool getdisplaygeometry)
+xdotool mousemove $((screen_w / 2)) $((screen_h / 2))
 sleep 1.5
 minimised || fail "the window came back without the pointer near the bottom"
-xdotool mousemove 640 1015
+xdotool mousemove $((screen_w / 2)) $((screen_h - 10))
 wait_until 5 eval '! minimised' || fail "the window did not come back with the pointer at the bottom edge"
 assert_eq "" "$(cat "$MESSAGES")" "message boxes"
 varbo_window_stop
