@@ -54,8 +54,17 @@ window_shown() {
     xdotool search --name "Варбо Pro." >/dev/null 2>&1
 }
 
+# The window appears at (0, 0) and is then centred: wait until it stands still.
+window_geometry() { xdotool search --name "Варбо Pro." getwindowgeometry 2>/dev/null | tr -d '\n'; }
+window_settled() {
+    local before
+    before=$(window_geometry)
+    sleep 0.3
+    [ -n "$before" ] && [ "$before" = "$(window_geometry)" ]
+}
 wait_for_window() {
     wait_until 60 window_shown || fail "the main window did not appear"
+    wait_until 20 window_settled || fail "the main window did not settle"
 }
 
 # WM_CLOSE, as a user closing the window; the program saves and ends.
