@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -303,6 +304,12 @@ TEST_F(Engine, PhotoTextPlacesAndStripes)
     EXPECT_GT(brightIn(bottomLeft, 20, 560, 450, 651), 200) << "text near the lower left corner";
     EXPECT_EQ(brightIn(bottomLeft, 0, 0, 901, 450), 0) << "nothing elsewhere";
     EXPECT_EQ(brightIn(bottomLeft, 460, 450, 901, 675), 0);
+    // Colour -1 is white at alpha 200: on a near-black picture the strokes reach about 200, never 255.
+    int brightest = 0;
+    for (int y = 560; y < 651; ++y)
+        for (int x = 20; x < 450; ++x) brightest = std::max(brightest, Brightness(bottomLeft, x, y));
+    EXPECT_GE(brightest, 190);
+    EXPECT_LE(brightest, 222);
 
     JobParams.iJobTextMode = 3;  // top right
     ASSERT_EQ(TransformPicture(src, 901, 95, 0), 1);
