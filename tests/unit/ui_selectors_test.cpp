@@ -49,6 +49,14 @@ struct Mouse {
     }
     bool Move(int x, int y) { return HandleMouseMove(state, settings, x, y, panel).repaint; }
     void Tick() { state.iSlideTick = 1; }
+    // Latch the size dial, go straight down into the band, wait a tick, slide to x.
+    void SlideSizeTo(int x)
+    {
+        Move(150, 50);
+        Move(150, 130);
+        Tick();
+        Move(x, 130);
+    }
     void Click()
     {
         if (LeftClickAction(state, settings, 0) == ClickAction::CommitSelector) CommitSelector(state, settings);
@@ -76,10 +84,7 @@ TEST(Selectors, SizeDialDownToTheBandTickThenX200AndClickCommits880)
 TEST(Selectors, LeavingTheBandWithoutAClickDropsTheCandidate)
 {
     Mouse m;
-    m.Move(150, 50);
-    m.Move(150, 130);
-    m.Tick();
-    m.Move(200, 130);
+    m.SlideSizeTo(200);
     ASSERT_EQ(m.state.MaxPixShown, 880);
     EXPECT_TRUE(m.Move(200, 100));
     EXPECT_EQ(m.state.MaxPixShown, 901);
@@ -184,10 +189,7 @@ TEST(Selectors, BackInTheBandAfterLeavingItIsThePlainBand)
 TEST(Selectors, AtMostOneCandidatePerTick)
 {
     Mouse m;
-    m.Move(150, 50);
-    m.Move(150, 130);
-    m.Tick();
-    m.Move(200, 130);
+    m.SlideSizeTo(200);
     EXPECT_FALSE(m.Move(100, 130)) << "no tick, no new candidate, no repaint";
     EXPECT_EQ(m.state.MaxPixShown, 880);
     m.Tick();
