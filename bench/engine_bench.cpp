@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/files_win.h"
+#include "common/owners_win.h"
 #include "common/paths.h"
 #include "engine/transform_win.h"
 #include "imaging/gdiplus_win.h"
@@ -67,12 +68,11 @@ int main(int argc, char** argv)
 
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(JoinPath(in, "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
+    const FindHandle search(FindFirstFileA(JoinPath(in, "*").c_str(), &found));
+    if (search) {
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+        } while (FindNextFileA(search.get(), &found));
     }
 
     int done = 0;

@@ -17,6 +17,7 @@ add_library(varbo_win STATIC ${VARBO_WINDOWS_SOURCES})
 target_compile_definitions(varbo_win PUBLIC NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00
     GDIPVER=0x0110)
 target_compile_options(varbo_win PRIVATE ${VARBO_WARNINGS})
+target_include_directories(varbo_win PRIVATE ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(varbo_win PUBLIC varbo_core jpeg_static
     gdiplus comdlg32 comctl32 shell32 shlwapi ole32 advapi32 user32 gdi32 kernel32)
 
@@ -45,6 +46,7 @@ if(VARBO_WIN_TESTS)
     add_executable(win_tests ${VARBO_WIN_TESTS} $<TARGET_OBJECTS:varbo_resources>)
     target_compile_options(win_tests PRIVATE ${VARBO_WARNINGS})
     target_link_libraries(win_tests PRIVATE varbo_win gtest_main)
+    target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
     target_link_options(win_tests PRIVATE ${VARBO_STATIC_LINK})
     gtest_discover_tests(win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
         PROPERTIES RESOURCE_LOCK wineprefix ENVIRONMENT "VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

@@ -79,7 +79,7 @@ std::string SettingsLineValue(std::string_view line)
     return std::string(value);
 }
 
-void ApplySettingsFile(std::string_view text, SettingsRecord& s, JobParamsRecord& job)
+void ApplySettingsFile(std::string_view text, SettingsRecord& s)
 {
     std::vector<std::string_view> lines = SplitLines(text);
     const size_t count = std::min<size_t>(lines.size(), 20);
@@ -107,10 +107,7 @@ void ApplySettingsFile(std::string_view text, SettingsRecord& s, JobParamsRecord
         case 16: s.TrProtext = number; break;
         case 17: s.iTrProtextN = number; break;
         case 18: s.iTrProtextNoResize = number; break;
-        case 20:
-            s.iTrSaveFileName = number;
-            job.iJobKeepNames = number;
-            break;
+        case 20: s.iTrSaveFileName = number; break;
         default: break;  // 3, 4, 5, 9 and 19 are read past
         }
         s.MaxPix = Clamp(s.MaxPix, s.MaxPixMin, s.MaxPixMax);
@@ -123,43 +120,4 @@ std::string PhotoTextFromFile(std::string_view text)
     std::string kept = Utf8Prefix(text, kProtextEditorMaxLen);
     if (Utf8Length(kept) < 4) return ProtextDefault;
     return kept;
-}
-
-int NormaliseSpaces(std::string& text, int limit)
-{
-    std::string out;
-    int written = 0;
-    int walked = 0;
-    char previous = ' ';
-    const std::string_view in = text;
-    for (size_t i = 0; i < in.size() && walked < 3 * limit && written < limit; ++walked) {
-        // One character: a whole UTF-8 sequence.
-        size_t len = Utf8Prefix(in.substr(i), 1).size();
-        std::string_view ch = in.substr(i, len);
-        i += len;
-        const bool blank = ch == " " || ch == "\r" || ch == "\n";
-        if (blank) {
-            if (previous == ' ') continue;
-            out += ' ';
-            previous = ' ';
-        } else {
-            out += ch;
-            previous = ch[0];
-        }
-        ++written;
-    }
-    text = written < 4 ? std::string(ProtextDefault) : out;
-    return written;
-}
-
-void PrepareJob(const SettingsRecord& s, JobParamsRecord& job)
-{
-    job.JobFontName = s.FontName;
-    job.iJobFontSize = s.FontSize;
-    job.iJobColor = s.Color;
-    job.iJobFontStyle = s.FontStyle;
-    job.iJobNoResize = s.iTrProtextNoResize;
-    job.JobText = Utf8Prefix(s.Protext, 511);
-    if (s.iTrProtextN == 10 && NormaliseSpaces(job.JobText, 511) == 0) job.JobText = ProtextDefault;
-    job.iJobTextMode = s.TrProtext != 0 ? s.iTrProtextN : 0;
 }

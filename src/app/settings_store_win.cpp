@@ -26,7 +26,7 @@ bool LoadSettings(const std::string& folder)
     }
     std::string bytes;
     if (!ReadFileBytes(varsPath, bytes, kMaxSettingsFile)) return false;
-    ApplySettingsFile(CrLfToLf(DecodeLegacyText(bytes)), Settings, JobParams);
+    ApplySettingsFile(CrLfToLf(DecodeLegacyText(bytes)), Settings);
 
     if (!ReadFileBytes(JoinPath(folder, "varbo_text.txt"), bytes, kMaxSettingsFile)) return false;
     Settings.Protext = PhotoTextFromFile(CrLfToLf(DecodeLegacyText(bytes)));

@@ -1,30 +1,27 @@
 #include "app/startup_win.h"
 
+#include <string>
+
 #include "app/command_line.h"
 #include "app/folders_win.h"
 #include "app/settings_store_win.h"
 #include "common/files_win.h"
+#include "common/folders_win.h"
 #include "common/messages.h"
 #include "common/state.h"
 #include "common/text.h"
-#include "engine/job_params.h"
 #include "engine/job_win.h"
+#include "engine/picture_job.h"
 #include "imaging/gdiplus_win.h"
 #include "shell/single_instance_win.h"
 #include "shell/verbs.h"
 #include "shell/verbs_win.h"
 #include "ui/main_window_win.h"
-
-StartupRecord Startup;
-
-const char* const kMainWindowClass = "VarboMainWindow";
-const char* const kMainWindowTitle = "Варбо Pro.";
-const char* const kInstanceMutex = "os_varbo_pro_exe";
+#include "ui/window_state.h"
 
 namespace {
 
-constexpr UINT_PTR kTimerSelector = 601;
-constexpr UINT_PTR kTimerNotes = 603;
+const char* const kInstanceMutex = "os_varbo_pro_exe";
 
 // Another copy is running: bring its window back if it was minimised.
 void RestoreRunningCopy()
@@ -55,9 +52,7 @@ void SetDefaults()
     Settings = SettingsRecord{};
     Settings.LastDir = Folders.Desktop;
     Settings.Varbo_Photo = output;
-    Startup.iWinWidth = 400;
-    Startup.iWinHeight = 160;
-    Startup.iWinHeightOpen = 250;
+    WindowState = WindowStateRecord{};
 }
 
 void CentreWindow(HWND window)
@@ -68,34 +63,25 @@ void CentreWindow(HWND window)
     MoveWindow(window, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, TRUE);
 }
 
+// The window and its message loop. The settings reach the disk once the
+// loop has ended, unless the program's files were removed meanwhile.
 int RunWindowMode(HINSTANCE instance, int show)
 {
-    HBITMAP background = static_cast<HBITMAP>(LoadImageA(instance, "BG_101", IMAGE_BITMAP, 60, 60, 0));
-    WNDCLASSA wc{};
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, "ICO0");
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = background ? CreatePatternBrush(background) : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = kMainWindowClass;
-    Startup.hInstance = instance;
-    if (!RegisterClassA(&wc)) return 0;
-
-    HWND window = CreateWindowExA(WS_EX_APPWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST, kMainWindowClass, kMainWindowTitle,
-                                  WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | WS_CAPTION, 0, 0, Startup.iWinWidth,
-                                  Startup.iWinHeight, nullptr, nullptr, instance, nullptr);
+    const MainWindowClass windowClass(instance);
+    if (!windowClass.ok()) return 0;
+    HWND window = CreateMainWindow(instance);
     if (!window) return 0;
-    Startup.MainWindow = window;
-    SetTimer(window, kTimerNotes, 700, nullptr);
     CentreWindow(window);
     ShowWindow(window, show);
     UpdateWindow(window);
-    SetTimer(window, kTimerSelector, 100, nullptr);
 
     MSG msg;
+    int result = 0;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);  // keys are not translated
-    return static_cast<int>(msg.wParam);
+    if (msg.message == WM_QUIT) result = static_cast<int>(msg.wParam);
+    if (IsWindow(window)) DestroyWindow(window);  // a loop that failed still leaves no window behind
+    if (!WindowState.iRemoved) SaveSettings(Folders.DataFolder);
+    return result;
 }
 
 } // namespace
@@ -110,9 +96,10 @@ int RunVarbo(HINSTANCE instance, const char* commandLine, int show)
     }
 
     const std::string line = Utf8Prefix(commandLine ? commandLine : "", 511);
-    Startup.StartArgument = ScanCommandLine(line);
-    const bool commandLineMode = Utf8Length(Startup.StartArgument) >= 2;
-    Startup.StartCommand = commandLineMode ? std::string() : line;
+    const std::string startArgument = ScanCommandLine(line);
+    const bool commandLineMode = Utf8Length(startArgument) >= 2;
+    // The command the verb is registered with comes from a start without a picture only.
+    const std::string startCommand = commandLineMode ? std::string() : line;
 
     // Held until RunVarbo returns, in both modes.
     InstanceLock runningCopy;
@@ -122,21 +109,27 @@ int RunVarbo(HINSTANCE instance, const char* commandLine, int show)
             RestoreRunningCopy();
             return 0;
         }
-        const HandOffResult handed = HandOffToRunningCopy(Startup.StartArgument, names, runningCopy);
+        const HandOffResult handed = HandOffToRunningCopy(startArgument, names, runningCopy);
         if (handed.taken) return handed.jobResult;
         // Our turn has come: go on as a start with a picture.
     }
 
     if (!PrepareFolders()) return 0;
-    RegisterShellVerb(kVerbName, Startup.StartCommand);
+    RegisterShellVerb(kVerbName, startCommand);
 
-    GdiplusSession gdiplus;
+    GdiplusSession gdiplus;  // for the whole run of either mode
     SetDefaults();
     LoadSettings(Folders.DataFolder);  // a missing file is written with the defaults
     Folders.ListFile = JoinPath(Folders.DataFolder, "DropFolderList.txt");
     FindLastRunFolder();
     Settings.VarboOver = 0;
 
-    if (commandLineMode) return RunPictureJob(Settings.MaxPix, 0, Startup.StartArgument, 0, 0);
+    if (commandLineMode) {
+        PictureJob job = StartPictureJob(Settings, Folders, Folders.Desktop);
+        job.source = startArgument;
+        const PictureResult result = RunPictureJob(job);
+        if (!result.message.empty()) ShowResult(result.message, result.caption);
+        return result.made ? 1 : 0;
+    }
     return RunWindowMode(instance, show);
 }

@@ -4,13 +4,9 @@
 
 #include <algorithm>
 
+#include "common/owners_win.h"
 #include "common/text.h"
-
-bool PathExists(std::string& path)
-{
-    DropTrailingLineFeed(path);
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+#include "common/wide_win.h"
 
 bool PathExists(const std::string& path)
 {
@@ -47,12 +43,13 @@ FileStream OpenFileStream(std::string path, const char* mode)
 
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t maxBytes)
 {
-    HANDLE h = CreateFileA(WithoutTrailingLineFeed(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    const FileHandle h(CreateFileA(WithoutTrailingLineFeed(path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!h) return false;
     bool ok = false;
     LARGE_INTEGER size;
-    if (GetFileSizeEx(h, &size) && size.QuadPart >= 0 && static_cast<unsigned long long>(size.QuadPart) <= maxBytes) {
+    if (GetFileSizeEx(h.get(), &size) && size.QuadPart >= 0 && static_cast<unsigned long long>(size.QuadPart) <= maxBytes) {
         try {
             bytes.resize(static_cast<size_t>(size.QuadPart));
             size_t done = 0;
@@ -60,14 +57,13 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, size_t maxBytes)
             while (done < bytes.size()) {
                 DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
                 DWORD got = 0;
-                if (!ReadFile(h, bytes.data() + done, chunk, &got, nullptr) || got == 0) { ok = false; break; }
+                if (!ReadFile(h.get(), bytes.data() + done, chunk, &got, nullptr) || got == 0) { ok = false; break; }
                 done += got;
             }
         } catch (const std::bad_alloc&) {
             ok = false;
         }
     }
-    CloseHandle(h);
     if (!ok) bytes.clear();
     return ok;
 }
@@ -76,19 +72,19 @@ bool WriteFileReplacing(const std::string& path, const void* data, size_t size)
 {
     const std::string target = WithoutTrailingLineFeed(path);
     const std::string temp = target + Format(".%lu.part", GetCurrentProcessId());
-    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    FileHandle h(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
     bool ok = true;
     const char* p = static_cast<const char*>(data);
     size_t done = 0;
     while (ok && done < size) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
         DWORD put = 0;
-        ok = WriteFile(h, p + done, chunk, &put, nullptr) && put == chunk;
+        ok = WriteFile(h.get(), p + done, chunk, &put, nullptr) && put == chunk;
         done += put;
     }
-    ok = ok && FlushFileBuffers(h);
-    ok = CloseHandle(h) && ok;
+    ok = ok && FlushFileBuffers(h.get());
+    ok = CloseNow(h) && ok;
     if (ok) {
         // A read-only file in the way would make the move fail.
         DWORD a = GetFileAttributesA(target.c_str());
@@ -97,4 +93,13 @@ bool WriteFileReplacing(const std::string& path, const void* data, size_t size)
     }
     if (!ok) DeleteFileA(temp.c_str());
     return ok;
+}
+
+std::string ModuleFilePath()
+{
+    std::wstring name(32768, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (n == 0 || n >= name.size()) return {};
+    name.resize(n);
+    return Narrow(name);
 }

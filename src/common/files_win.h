@@ -12,8 +12,7 @@ struct FileCloser {
 };
 using FileStream = std::unique_ptr<std::FILE, FileCloser>;
 
-// Drops one trailing line feed from the path, then answers whether a file or folder of that name exists.
-bool PathExists(std::string& path);
+// Whether a file or folder of that name exists (one trailing line feed of the path is dropped first).
 bool PathExists(const std::string& path);
 bool IsFolder(const std::string& path);
 EntryKind ProbeEntry(const std::string& path);

@@ -14,7 +14,7 @@ void DropTrailingLineFeed(std::string& path);
 std::string WithoutTrailingLineFeed(std::string_view path);
 
 bool IsValidUtf8(std::string_view text);
-// Bytes of a Windows-1251 text as UTF-8 (files written by earlier versions).
+// Bytes of a Windows-1251 text as UTF-8 (settings files written under a Russian code page).
 std::string Cp1251ToUtf8(std::string_view text);
 // Valid UTF-8 stays as it is; anything else is taken as Windows-1251.
 std::string DecodeLegacyText(std::string_view bytes);

@@ -1,8 +1,7 @@
 #pragma once
-#include <string>
+#include "engine/picture_job.h"
 
-// One picture in, one JPEG out. size 0 means 901, quality 0 means 80; an empty
-// path asks the user with the open-file dialog; toFolder 1 is the output
-// folder mode (limit 25000 numbered pictures), 0 the Desktop mode (limit 100);
-// testRun 1 writes Test2.jpg in the data folder. Answers 1 or 0.
-int RunPictureJob(int size, int quality, const std::string& path, int toFolder, int testRun);
+// One picture in, one JPEG out. The job's output folder must exist: when it
+// is gone it is made again and this picture is skipped with a message, so the
+// next one goes through.
+PictureResult RunPictureJob(const PictureJob& job);

@@ -33,13 +33,13 @@ std::string KeptOutputName(int size, std::string_view sourcePath)
     return Format("v%d_", size) + BaseNameOf(sourcePath) + ".jpg";
 }
 
-NameChoice ChooseNumberedName(int size, int toFolder, const std::function<bool(const std::string& name)>& taken)
+NameChoice ChooseNumberedName(int size, OutputMode mode, const std::function<bool(const std::string& name)>& taken)
 {
     for (int i = 1;; ++i) {
-        if (toFolder == 0 && i > kDesktopModeLimit) return {{}, 1};
-        if (i >= kFolderModeLimit) return {{}, 2};
+        if (mode == OutputMode::Desktop && i > kDesktopModeLimit) return {{}, JobStop::DesktopFull};
+        if (i >= kFolderModeLimit) return {{}, JobStop::FolderFull};
         std::string name = NumberedOutputName(size, i);
-        if (!taken(name)) return {name, 0};
+        if (!taken(name)) return {name, JobStop::None};
     }
 }
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/picture_job.h"
+
 constexpr int kDesktopModeLimit = 100;   // numbered pictures per run folder in Desktop mode
 constexpr int kFolderModeLimit = 25000;  // numbers stay below this in output folder mode
 
@@ -20,12 +22,13 @@ std::string KeptOutputName(int size, std::string_view sourcePath);
 std::string BaseNameOf(std::string_view path);
 
 struct NameChoice {
-    std::string name;  // empty when refused
-    int stopCode = 0;  // 1 Desktop full, 2 output folder full
+    std::string name;             // empty when refused
+    JobStop stop = JobStop::None; // why it was refused: DesktopFull or FolderFull
 };
 // The first free number from 1 (`taken` answers whether a name is in use),
-// within the limit of the mode: toFolder 0 allows 1..100, 1 allows 1..24999.
-NameChoice ChooseNumberedName(int size, int toFolder, const std::function<bool(const std::string& name)>& taken);
+// within the limit of the mode: the Desktop mode allows 1..100, the output
+// folder mode 1..24999.
+NameChoice ChooseNumberedName(int size, OutputMode mode, const std::function<bool(const std::string& name)>& taken);
 
 struct Size2 {
     int width = 0, height = 0;

@@ -4,6 +4,12 @@
 
 const char* const kFontUnusableMessage = "Этот шрифт не подходит.   \nВыберите, пожалуйста другой шрифт.     ";
 
+uint32_t TextColourArgb(int colour)
+{
+    const auto c = static_cast<uint32_t>(colour);
+    return 0xC8000000u | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+
 bool PlaceText(int mode, int width, int height, TextPlacement& out)
 {
     if (mode == 0) return false;

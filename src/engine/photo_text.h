@@ -2,6 +2,7 @@
 // Where and how the photo text goes on a picture: placement, stripes and the
 // file-date marker. The drawing itself is GDI+ (photo_text_win.cpp).
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,6 +19,10 @@ struct TextPlacement {
     int align = kAlignCentre;      // horizontal
     int lineAlign = kAlignCentre;  // vertical
 };
+
+// A colour of the settings (0x00BBGGRR, red in the low byte) as the ARGB the
+// text is drawn with: alpha 200, so the photo shows a little through the text.
+uint32_t TextColourArgb(int colour);
 
 // The rectangle and alignments of placement code `mode` (1..9 a 3 x 3 grid,
 // 10 stripes, anything else the centre) on a picture of width x height.

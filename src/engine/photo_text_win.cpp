@@ -1,24 +1,22 @@
 #include "engine/photo_text_win.h"
 
-#include "common/messages.h"
+#include "common/owners_win.h"
 #include "common/wide_win.h"
-#include "engine/job_params.h"
 #include "engine/photo_text.h"
 #include "imaging/gdiplus_win.h"
 
 std::optional<std::string> FileDateText(const std::string& path, bool dateOnly)
 {
     // Shared access, so a picture that a viewer holds open still gives its date.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
     FILETIME written;
     SYSTEMTIME utc, local;
     std::string text = "00.00.0000";
-    if (GetFileTime(file, nullptr, nullptr, &written) && FileTimeToSystemTime(&written, &utc) &&
+    if (GetFileTime(file.get(), nullptr, nullptr, &written) && FileTimeToSystemTime(&written, &utc) &&
         SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
         text = FormatFileDate(local.wDay, local.wMonth, local.wYear, local.wHour, local.wMinute, dateOnly);
-    CloseHandle(file);
     return text;
 }
 
@@ -42,33 +40,26 @@ bool DrawOnce(Gdiplus::GpGraphics* graphics, const std::wstring& text, Gdiplus::
 
 } // namespace
 
-bool DrawPictureText(Image& picture, const std::string& text)
+bool DrawPictureText(Image& picture, const PhotoText& job, const std::string& text)
 {
-    const JobParamsRecord& job = JobParams;
     GdipStringFormat format;
     gp::GdipCreateStringFormat(0, LANG_NEUTRAL, format.out());
     GdipFontFamily family;
-    const std::wstring faceName = Widen(job.JobFontName);
+    const std::wstring faceName = Widen(job.fontName);
     gp::GdipCreateFontFamilyFromName(faceName.c_str(), nullptr, family.out());
     GdipFont font, smallFont;
     if (family) {
-        gp::GdipCreateFont(family.get(), static_cast<float>(job.iJobFontSize), job.iJobFontStyle, Gdiplus::UnitPixel, font.out());
-        gp::GdipCreateFont(family.get(), kStripeFontPixels, job.iJobFontStyle, Gdiplus::UnitPixel, smallFont.out());
+        gp::GdipCreateFont(family.get(), static_cast<float>(job.fontSize), job.fontStyle, Gdiplus::UnitPixel, font.out());
+        gp::GdipCreateFont(family.get(), kStripeFontPixels, job.fontStyle, Gdiplus::UnitPixel, smallFont.out());
     }
-    if (!font || !format) {
-        ShowResult(kFontUnusableMessage, job.JobFontName);
-        return false;
-    }
+    if (!font || !format) return false;
 
     TextPlacement place;
-    if (!PlaceText(job.iJobTextMode, picture.width, picture.height, place)) return true;
+    if (!PlaceText(job.mode, picture.width, picture.height, place)) return true;
 
-    // Colour 0x00BBGGRR (red in the low byte), drawn at alpha 200.
-    const unsigned colour = static_cast<unsigned>(job.iJobColor);
-    const Gdiplus::ARGB argb = 0xC8000000u | ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
     GdipBrush brush;
     Gdiplus::GpSolidFill* fill = nullptr;
-    if (gp::GdipCreateSolidFill(argb, &fill) == Gdiplus::Ok) brush = GdipBrush(fill);
+    if (gp::GdipCreateSolidFill(TextColourArgb(job.colour), &fill) == Gdiplus::Ok) brush = GdipBrush(fill);
 
     GdipImage bitmap = WrapImage(picture);
     GdipGraphics graphics;
@@ -76,7 +67,7 @@ bool DrawPictureText(Image& picture, const std::string& text)
     // Smooth greyscale edges: ClearType's colour fringes would show on a photo.
     gp::GdipSetTextRenderingHint(graphics.get(), Gdiplus::TextRenderingHintAntiAlias);
 
-    if (job.iJobTextMode == kTextModeStripes) {
+    if (job.mode == kTextModeStripes) {
         const std::wstring line = Widen(StripeLine(text));
         for (const TextPlacement& stripe : StripeLayout(picture.width, picture.height))
             DrawOnce(graphics.get(), line, smallFont ? smallFont.get() : font.get(), format.get(), brush.get(), stripe);

@@ -2,13 +2,11 @@
 
 #include <windows.h>
 
-#include "app/folders_win.h"
+#include <algorithm>
+
 #include "common/files_win.h"
-#include "common/messages.h"
-#include "common/state.h"
+#include "common/folders_win.h"
 #include "common/text.h"
-#include "engine/job_params.h"
-#include "engine/job_state_win.h"
 #include "engine/output_names.h"
 #include "engine/photo_text.h"
 #include "engine/photo_text_win.h"
@@ -21,6 +19,10 @@
 namespace {
 
 constexpr size_t kMaxPictureFileBytes = 1024u << 20;
+// JPEGs are decoded (DCT-scaled) to no less than twice the target size, so the
+// final Lanczos-3 resample has room to filter. At once the target, the DCT
+// scaling's block averaging decides the detail: on the bench photos SSIM fell
+// from 0.947 to 0.942 for a 15 % gain in speed.
 constexpr double kDecodeMargin = 2.0;
 
 bool IsJpegData(const std::string& bytes)
@@ -77,57 +79,69 @@ bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out)
     return ScaleTo(out, OutputSize(out.width, out.height, size, keepSize));
 }
 
-std::string ChooseOutputName(const std::string& sourcePath, int size)
+NameChoice ChooseOutputName(const PictureJob& job, int size)
 {
-    if (JobParams.iJobKeepNames) return KeptOutputName(size, sourcePath);
-    const std::string runFolder = JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder);
-    NameChoice choice = ChooseNumberedName(size, JobState.iJobToFolder,
-                                           [&](const std::string& candidate) { return PathExists(JoinPath(runFolder, candidate)); });
-    if (choice.name.empty()) {
-        ShowResult(choice.stopCode == 1 ? kDesktopFullMessage : kFolderFullMessage, " ");
-        JobResult.iJobStop = choice.stopCode;
-    }
-    return choice.name;
+    if (job.keepNames) return {KeptOutputName(size, job.source), JobStop::None};
+    const std::string runFolder = WithoutTrailingLineFeed(job.runFolder);
+    return ChooseNumberedName(size, job.mode,
+                              [&](const std::string& candidate) { return PathExists(JoinPath(runFolder, candidate)); });
 }
 
-void RecordLastOutFile(const std::string& path)
+PictureResult TransformPicture(const PictureJob& job)
 {
-    JobResult.LastOutFile = path;
-}
-
-int TransformPicture(const std::string& path, int size, int quality, int testRun)
-{
-    const JobParamsRecord& job = JobParams;
+    PictureResult result;
+    const std::string source = WithoutTrailingLineFeed(job.source);
+    const int size = job.size > 0 ? job.size : kMaxPixDefault;
+    const int quality = job.quality <= 0 ? kJobQualityDefault : std::min(job.quality, 100);
     // The marker is resolved anew for every picture from the job's own text.
-    const std::string text = PreparePictureText(job.JobText, [&](bool dateOnly) { return FileDateText(path, dateOnly); });
-    if (quality <= 0) quality = 80;
-    if (quality > 100) quality = 100;
-    if (size <= 0) size = 901;
-    SetCurrentDirectoryA(JobState.JobDeskDir.c_str());
+    const std::string text =
+        PreparePictureText(job.text.text, [&](bool dateOnly) { return FileDateText(source, dateOnly); });
 
-    const std::string runFolder = JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder);
-    // The name is settled before the picture is read, in a test run too.
-    const std::string name = ChooseOutputName(path, size);
-    if (name.empty()) return 0;
+    // The name is settled before the picture is read, in a test run too, so a
+    // full run folder stops a run before any work is done.
+    const NameChoice name = ChooseOutputName(job, size);
+    if (name.name.empty()) {
+        result.stop = name.stop;
+        result.message = name.stop == JobStop::DesktopFull ? kDesktopFullMessage : kFolderFullMessage;
+        return result;
+    }
 
-    const bool keepSize = job.iJobTextMode != 0 && job.iJobNoResize != 0;
+    const bool withText = job.text.mode != 0;
     Image picture;
-    if (!LoadPicture(path, size, keepSize, picture)) return 0;
-    if (job.iJobTextMode != 0 && !DrawPictureText(picture, text)) return 0;
-
     std::vector<uint8_t> jpeg;
-    if (!EncodeJpeg(picture, quality, jpeg)) return 0;
+    if (!LoadPicture(source, size, withText && job.text.keepSize, picture)) {
+        result.stop = JobStop::Unreadable;
+        return result;
+    }
+    if (withText && !DrawPictureText(picture, job.text, text)) {
+        result.stop = JobStop::FontUnusable;
+        result.message = kFontUnusableMessage;
+        result.caption = job.text.fontName;
+        return result;
+    }
+    if (!EncodeJpeg(picture, quality, jpeg)) {
+        result.stop = JobStop::Unreadable;  // only when memory runs out
+        return result;
+    }
     picture.Clear();
 
     std::string outPath;
-    if (testRun) {
-        outPath = JoinPath(WithoutTrailingLineFeed(Folders.DataFolder), "Test2.jpg");
+    if (!job.testPicture.empty()) {
+        outPath = WithoutTrailingLineFeed(job.testPicture);
     } else {
-        // The run folder is made on the first picture that goes into it.
-        if (MakeFolderPath(runFolder) == 0) return 0;
-        outPath = JoinPath(runFolder, name);
+        // The run folder is made with the first picture that goes into it.
+        const std::string runFolder = WithoutTrailingLineFeed(job.runFolder);
+        if (MakeFolderPath(runFolder) == 0) {
+            result.stop = JobStop::SaveFailed;
+            return result;
+        }
+        outPath = JoinPath(runFolder, name.name);
     }
-    if (!WriteFileReplacing(outPath, jpeg.data(), jpeg.size())) return 0;
-    RecordLastOutFile(outPath);
-    return 1;
+    if (!WriteFileReplacing(outPath, jpeg.data(), jpeg.size())) {
+        result.stop = JobStop::SaveFailed;
+        return result;
+    }
+    result.made = true;
+    result.written = outPath;
+    return result;
 }

@@ -5,28 +5,6 @@
 #include "common/text.h"
 #include "shell/verbs.h"
 
-RegKey& RegKey::operator=(RegKey&& other) noexcept
-{
-    if (this != &other) {
-        reset();
-        key_ = other.release();
-    }
-    return *this;
-}
-
-HKEY RegKey::release()
-{
-    HKEY key = key_;
-    key_ = nullptr;
-    return key;
-}
-
-void RegKey::reset()
-{
-    if (key_) RegCloseKey(key_);
-    key_ = nullptr;
-}
-
 bool ReadRegString(HKEY hive, const std::string& keyPath, const std::string& valueName, std::string& value)
 {
     constexpr DWORD kMaxBytes = 65536;

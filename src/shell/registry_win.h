@@ -4,23 +4,7 @@
 
 #include <string>
 
-// Owns an open registry key.
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey() { reset(); }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    RegKey(RegKey&& other) noexcept : key_(other.release()) {}
-    RegKey& operator=(RegKey&& other) noexcept;
-    HKEY get() const { return key_; }
-    HKEY* out() { reset(); return &key_; }  // RegOpenKeyExA(..., key.out())
-    HKEY release();
-    void reset();
-
-private:
-    HKEY key_ = nullptr;
-};
+#include "common/owners_win.h"
 
 // A string value (REG_SZ or REG_EXPAND_SZ, unexpanded); false when the key or value cannot be read.
 bool ReadRegString(HKEY hive, const std::string& keyPath, const std::string& valueName, std::string& value);

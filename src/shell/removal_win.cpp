@@ -4,6 +4,7 @@
 
 #include "common/files_win.h"
 #include "common/messages.h"
+#include "common/owners_win.h"
 #include "common/text.h"
 #include "shell/verbs.h"
 #include "shell/verbs_win.h"
@@ -15,20 +16,6 @@ namespace {
 
 constexpr int kMaxListedEntries = 1001;
 
-class FindListing {
-public:
-    explicit FindListing(const std::string& pattern) : handle_(FindFirstFileA(pattern.c_str(), &entry_)) {}
-    ~FindListing() { if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_); }
-    FindListing(const FindListing&) = delete;
-    FindListing& operator=(const FindListing&) = delete;
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    const WIN32_FIND_DATAA& entry() const { return entry_; }
-    bool Next() { return FindNextFileA(handle_, &entry_) != 0; }
-
-private:
-    WIN32_FIND_DATAA entry_{};
-    HANDLE handle_;
-};
 
 } // namespace
 
@@ -51,23 +38,23 @@ bool DeleteFolderFiles(const std::string& folderIn)
     const std::string folder = WithoutTrailingLineFeed(folderIn);
     if (folder.empty() || !PathExists(folder)) return false;
     {
-        FindListing listing(JoinPath(folder, "*.*"));
-        if (listing.valid()) {
+        WIN32_FIND_DATAA entry{};
+        const FindHandle listing(FindFirstFileA(JoinPath(folder, "*.*").c_str(), &entry));
+        if (listing) {
             int handled = 0;
             do {
-                const WIN32_FIND_DATAA& entry = listing.entry();
                 if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-                std::string file = JoinPath(folder, entry.cFileName);
+                const std::string file = JoinPath(folder, entry.cFileName);
                 if (ClearAttributes(file)) DeleteFileA(file.c_str());  // a file open elsewhere stays
-            } while (++handled < kMaxListedEntries && listing.Next());
+            } while (++handled < kMaxListedEntries && FindNextFileA(listing.get(), &entry));
         }
     }
     return RemoveDirectoryA(folder.c_str()) != 0;
 }
 
-bool ClearAttributes(std::string& path)
+bool ClearAttributes(const std::string& pathIn)
 {
-    DropTrailingLineFeed(path);
+    const std::string path = WithoutTrailingLineFeed(pathIn);
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
     return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE) != 0;
 }

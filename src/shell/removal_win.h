@@ -11,6 +11,6 @@ bool RemoveProgramFiles(const std::string& dataFolder);
 // Deletes the files directly inside the folder (not its subfolders), then the
 // folder itself. True when the folder is gone.
 bool DeleteFolderFiles(const std::string& folder);
-// Drops one trailing line feed from the path, then sets the file's attributes
-// to archive only. True when the file exists and that worked.
-bool ClearAttributes(std::string& path);
+// Sets the file's attributes to archive only (one trailing line feed of the
+// path is dropped first). True when the file exists and that worked.
+bool ClearAttributes(const std::string& path);

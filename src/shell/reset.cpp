@@ -1,7 +1,6 @@
 #include "shell/reset.h"
 
-// The photo text, font, colour and folders are the user's work and stay.
-void RestoreInitialSettings(SettingsRecord& settings, const ResetWindowFields& window)
+void RestoreInitialSettings(SettingsRecord& settings)
 {
     const SettingsRecord first;
     settings.MaxPix = first.MaxPix;
@@ -12,9 +11,4 @@ void RestoreInitialSettings(SettingsRecord& settings, const ResetWindowFields& w
     settings.ProtsMax = first.ProtsMax;
     settings.VarboOver = 0;
     settings.LastFile.clear();
-    window.MaxPixShown = first.MaxPix;
-    window.ProtsShown = first.Prots;
-    window.iHoverZone = 0;
-    window.iSelectorLit = 0;
-    window.iProgress = 0;
 }

@@ -1,10 +1,6 @@
 #include "shell/single_instance_win.h"
 
-#include "common/state.h"
 #include "common/text.h"
-#include "engine/job_params.h"
-#include "engine/job_state_win.h"
-#include "engine/job_win.h"
 #include "shell/hand_off.h"
 
 namespace {
@@ -22,14 +18,13 @@ std::string SenderId()
 
 InstanceLock::~InstanceLock()
 {
-    if (owned_) ReleaseMutex(handle_);
-    if (handle_) CloseHandle(handle_);
+    if (owned_) ReleaseMutex(mutex_.get());
 }
 
 bool InstanceLock::Open(const char* name)
 {
-    if (!handle_) handle_ = CreateMutexA(nullptr, FALSE, name);
-    return handle_ != nullptr;
+    if (!mutex_) mutex_.reset(CreateMutexA(nullptr, FALSE, name));
+    return static_cast<bool>(mutex_);
 }
 
 // A copy that ended without letting go leaves the mutex abandoned; the next
@@ -37,8 +32,8 @@ bool InstanceLock::Open(const char* name)
 bool InstanceLock::WaitTurn(unsigned milliseconds)
 {
     if (owned_) return true;
-    if (!handle_) return false;
-    const DWORD status = WaitForSingleObject(handle_, milliseconds);
+    if (!mutex_) return false;
+    const DWORD status = WaitForSingleObject(mutex_.get(), milliseconds);
     owned_ = status == WAIT_OBJECT_0 || status == WAIT_ABANDONED;
     return owned_;
 }
@@ -105,21 +100,4 @@ LRESULT HandleCopyData(const COPYDATASTRUCT* data, const HandOffTarget& target)
     reply = HandOffReplyForJob(result);
     ledger.Remember(request, reply);
     return reply;
-}
-
-// The picture may arrive inside a modal loop of a job the window started
-// itself (a message box of the test picture): that job's state comes back
-// as it was, so it goes on where it stood.
-int RunHandedPicture(const std::string& picture)
-{
-    const JobParamsRecord windowParams = JobParams;
-    const JobResultRecord windowResults = JobResult;
-    const JobStateRecord windowState = JobState;
-    JobParams = JobParamsRecord{};
-    JobParams.iJobKeepNames = Settings.iTrSaveFileName;
-    const int result = RunPictureJob(Settings.MaxPix, 0, picture, 0, 0);
-    JobParams = windowParams;
-    JobResult = windowResults;
-    JobState = windowState;
-    return result;
 }

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "common/owners_win.h"
+
 // How one copy of the program finds the other: the mutex it holds and its main window.
 struct InstanceNames {
     const char* mutex;
@@ -26,7 +28,7 @@ public:
     bool owned() const { return owned_; }
 
 private:
-    HANDLE handle_ = nullptr;
+    FileHandle mutex_;
     bool owned_ = false;
 };
 
@@ -58,8 +60,3 @@ struct HandOffTarget {
 };
 // The window procedure's answer to WM_COPYDATA.
 LRESULT HandleCopyData(const COPYDATASTRUCT* data, const HandOffTarget& target);
-
-// One picture as a start with a picture would process it: RunPictureJob at
-// MaxPix, its own quality, the Desktop mode, no photo text. The window's job
-// parameters, results and state are left as they were.
-int RunHandedPicture(const std::string& picture);

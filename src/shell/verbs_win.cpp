@@ -2,22 +2,9 @@
 
 #include <windows.h>
 
+#include "common/owners_win.h"
 #include "shell/registry_win.h"
 #include "shell/verbs.h"
-
-namespace {
-
-bool ModuleFile(std::string& path)
-{
-    std::string name(32768, '\0');
-    const DWORD n = GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
-    if (n == 0 || n >= name.size()) return false;
-    name.resize(n);
-    path = name;
-    return true;
-}
-
-} // namespace
 
 // HKEY_CLASSES_ROOT would write the machine's classes, which a user without
 // administrator rights may not change: the verb would silently never appear.
@@ -29,8 +16,8 @@ bool ModuleFile(std::string& path)
 void RegisterShellVerb(const std::string& verbName, const std::string& startCommand)
 {
     if (startCommand.empty()) return;  // a start from the menu never rewrites the menu
-    std::string program;
-    if (!ModuleFile(program)) return;
+    const std::string program = ModuleFilePath();
+    if (program.empty()) return;
     const std::string command = VerbCommand(program);
     for (const char* pictureClass : kPictureClasses)
         SetRegStringIfAbsent(HKEY_CURRENT_USER, VerbCommandKeyPath(pictureClass, verbName), "", command);  // a class we may not write keeps what it has

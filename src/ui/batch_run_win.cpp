@@ -3,78 +3,36 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <optional>
 
-#include "app/folders_win.h"
-#include "app/settings_file.h"
 #include "common/files_win.h"
+#include "common/folders_win.h"
+#include "common/messages.h"
+#include "common/owners_win.h"
 #include "common/state.h"
 #include "common/text.h"
 #include "common/wide_win.h"
-#include "engine/job_params.h"
 #include "engine/job_win.h"
-#include "ui/main_window_win.h"
-#include "ui/photo_text_flows_win.h"
-#include "ui/window_actions.h"
+#include "engine/picture_list.h"
+#include "engine/run_folders_win.h"
 #include "ui/window_state.h"
 
 namespace {
 
 constexpr UINT kWaitPauseMs = 1500;
-constexpr UINT kRunEndMs = 1000;
 
 // The wait dialog while it is open, so that the Esc key can end it at once.
 HWND g_waitDialog = nullptr;
 
-PictureJob& PictureJobHook()
+PictureRunner& PictureRunnerHook()
 {
-    static PictureJob job;
-    return job;
+    static PictureRunner runner;
+    return runner;
 }
 
-// Releases the shell's drop handle however the drop ends.
-class DropOwner {
-public:
-    explicit DropOwner(HDROP drop) : drop_(drop) {}
-    ~DropOwner() { if (drop_) DragFinish(drop_); }
-    DropOwner(const DropOwner&) = delete;
-    DropOwner& operator=(const DropOwner&) = delete;
-    HDROP get() const { return drop_; }
-private:
-    HDROP drop_;
-};
-
-UINT DroppedCount(HDROP drop)
+// Fails when another program holds Esc; the run then cannot be stopped, and goes on.
+bool RegisterRunHotKey(HWND window)
 {
-    return DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-}
-
-// One dropped name, whatever its length and characters (the wide form: a
-// 512-byte buffer of the 8-bit form would cut long Cyrillic paths).
-std::optional<std::string> DroppedName(HDROP drop, UINT index)
-{
-    const UINT length = DragQueryFileW(drop, index, nullptr, 0);
-    if (length == 0) return std::nullopt;
-    std::wstring name(length + 1, L'\0');
-    if (DragQueryFileW(drop, index, name.data(), length + 1) != length) return std::nullopt;
-    name.resize(length);
-    return Narrow(name);
-}
-
-PictureOutcome RunEnginePicture(const std::string& path)
-{
-    PictureOutcome out;
-    JobResult.iJobStop = 0;  // the engine only ever sets it
-    try {
-        out.made = RunPictureJob(Settings.MaxPix, Settings.Prots, path, WindowState.iRunToFolder, 0) == 1;
-    } catch (...) {
-        return out;  // one picture failed; the run goes on
-    }
-    if (out.made)
-        out.outFile = JobResult.LastOutFile;
-    else
-        out.stopCode = JobResult.iJobStop;
-    return out;
+    return RegisterHotKey(window, kRunHotKeyId, 0, VK_ESCAPE) != 0;
 }
 
 // However the loop is left, even by an exception, the run is over: Esc goes
@@ -85,7 +43,7 @@ public:
     ~RunEnd()
     {
         WindowState.iRunning = 0;
-        if (holdsEsc_) UnregisterRunHotKey(window_);
+        if (holdsEsc_) UnregisterHotKey(window_, kRunHotKeyId);
     }
     RunEnd(const RunEnd&) = delete;
     RunEnd& operator=(const RunEnd&) = delete;
@@ -101,7 +59,59 @@ void RunWaitPause(HWND window)
     SetForegroundWindow(window);
 }
 
-void RunDroppedFiles(HWND window, HDROP drop)
+// One picture of the run; its message, if any, is shown here.
+PictureResult RunOnePicture(const PictureJob& job)
+{
+    PictureResult result;
+    try {
+        result = PictureRunnerHook() ? PictureRunnerHook()(job) : RunPictureJob(job);
+    } catch (...) {
+        return PictureResult{};  // one picture failed; the run goes on
+    }
+    if (!result.message.empty()) ShowResult(result.message, result.caption);
+    return result;
+}
+
+} // namespace
+
+UINT DroppedCount(HDROP drop)
+{
+    return DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+}
+
+// The wide form: a 512-byte buffer of the 8-bit form would cut long Cyrillic paths.
+std::optional<std::string> DroppedName(HDROP drop, UINT index)
+{
+    const UINT length = DragQueryFileW(drop, index, nullptr, 0);
+    if (length == 0) return std::nullopt;
+    std::wstring name(length + 1, L'\0');
+    if (DragQueryFileW(drop, index, name.data(), length + 1) != length) return std::nullopt;
+    name.resize(length);
+    return Narrow(name);
+}
+
+std::vector<std::string> ScanDropFolder(const std::string& folder)
+{
+    std::vector<ListedEntry> entries;
+    WIN32_FIND_DATAW found;
+    const FindHandle search(FindFirstFileW(Widen(JoinPath(WithoutTrailingLineFeed(folder), "*.*")).c_str(), &found));
+    if (search) {
+        do {
+            ListedEntry entry;
+            entry.name = Narrow(found.cFileName);
+            entry.folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            entry.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+            entries.push_back(std::move(entry));
+        } while (FindNextFileW(search.get(), &found));
+    }
+    std::vector<std::string> paths = FolderPicturePaths(WithoutTrailingLineFeed(folder), std::move(entries));
+    const std::string text = FolderListText(paths);
+    // A list that cannot be written (a read-only data folder) does not stop the run.
+    WriteFileReplacing(Folders.ListFile, text.data(), text.size());
+    return paths;
+}
+
+BatchEnd RunDroppedFiles(HWND window, HDROP drop, const std::function<void()>& repaint)
 {
     WindowStateRecord& state = WindowState;
     state.iRunToFolder = 1;
@@ -121,23 +131,23 @@ void RunDroppedFiles(HWND window, HDROP drop)
         }
     }
 
-    PrepareJob(Settings, JobParams);
     const int lastRunNo = Folders.iOutSubfolderNo;
     const std::string lastRunFolder = Folders.OutSubfolder;
     std::string runFolder;
-    Folders.iOutSubfolderNo = ScanRunFolders(runFolder);
+    Folders.iOutSubfolderNo = ScanRunFolders(Settings.Varbo_Photo, runFolder);
     Folders.OutSubfolder = runFolder;
-    // A result of the last run still on screen: its timer must not clear this run's count.
-    KillTimer(window, kTimerRunEnd);
+    // Every picture of the run is the same job but for its source.
+    PictureJob job = BatchPictureJob(Settings, Folders);
 
     BatchHooks hooks;
     hooks.inputName = [&](int index) -> std::optional<std::string> {
         if (state.iFromList) return index < static_cast<int>(listed.size()) ? std::optional(listed[index]) : std::nullopt;
         return DroppedName(drop, static_cast<UINT>(index));
     };
-    hooks.repaint = [window] { RepaintMainWindow(window); };
-    hooks.runPicture = [](const std::string& path) {
-        return PictureJobHook() ? PictureJobHook()(path) : RunEnginePicture(path);
+    hooks.repaint = repaint;
+    hooks.runPicture = [&job](const std::string& path) {
+        job.source = path;
+        return RunOnePicture(job);
     };
     hooks.probe = [](const std::string& path) { return ProbeEntry(path); };
     hooks.pause = [window] { RunWaitPause(window); };
@@ -155,36 +165,13 @@ void RunDroppedFiles(HWND window, HDROP drop)
         Folders.iOutSubfolderNo = lastRunNo;
         Folders.OutSubfolder = lastRunFolder;
     }
-
-    if (end.startEndTimer) SetTimer(window, kTimerRunEnd, kRunEndMs, nullptr);
-    RepaintMainWindow(window);
-    // A full output folder ends the program once the result has been painted;
-    // WM_CLOSE takes the usual way out, which saves the settings.
-    if (end.endProgram) PostMessageA(window, WM_CLOSE, 0, 0);
+    return end;
 }
 
-} // namespace
-
-std::vector<std::string> ScanDropFolder(const std::string& folder)
+void HandleRunHotKey(int hotKeyId)
 {
-    std::vector<ListedEntry> entries;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(Widen(JoinPath(WithoutTrailingLineFeed(folder), "*.*")).c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            ListedEntry entry;
-            entry.name = Narrow(found.cFileName);
-            entry.folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-            entry.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-            entries.push_back(std::move(entry));
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    std::vector<std::string> paths = FolderPicturePaths(WithoutTrailingLineFeed(folder), std::move(entries));
-    const std::string text = FolderListText(paths);
-    // A list that cannot be written (a read-only data folder) does not stop the run.
-    WriteFileReplacing(Folders.ListFile, text.data(), text.size());
-    return paths;
+    if (hotKeyId != kRunHotKeyId) return;
+    if (TakeRunEsc(WindowState) && g_waitDialog) EndDialog(g_waitDialog, IDCANCEL);
 }
 
 INT_PTR CALLBACK WaitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -214,27 +201,7 @@ INT_PTR CALLBACK WaitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-void SetBatchPictureJob(PictureJob job)
+void SetBatchPictureJob(PictureRunner runner)
 {
-    PictureJobHook() = std::move(job);
-}
-
-void HandleDroppedFiles(HWND window, HDROP drop)
-{
-    const DropOwner owner(drop);
-    // A drop that reaches the window during a run's pause is dropped whole:
-    // it neither starts a second run nor touches the one that goes on.
-    if (WindowState.iRunning) return;
-    ClearRunStatus(WindowState);
-    if (WindowState.iDropOnText) {
-        ReplaceTestPhoto(window, DroppedCount(drop), DroppedName(drop, 0));
-        return;
-    }
-    RunDroppedFiles(window, drop);
-}
-
-void HandleRunHotKey(HWND, int hotKeyId)
-{
-    if (hotKeyId != kRunHotKeyId) return;
-    if (TakeRunEsc(WindowState) && g_waitDialog) EndDialog(g_waitDialog, IDCANCEL);
+    PictureRunnerHook() = std::move(runner);
 }

@@ -2,26 +2,56 @@
 
 #include <commctrl.h>
 
-#include "app/settings_store_win.h"
+#include <memory>
+
 #include "common/files_win.h"
+#include "common/folders_win.h"
 #include "common/messages.h"
 #include "common/state.h"
 #include "common/text.h"
-#include "engine/job_params.h"
+#include "engine/job_win.h"
+#include "engine/picture_job.h"
 #include "shell/launch_win.h"
 #include "shell/removal_win.h"
 #include "shell/reset.h"
 #include "shell/single_instance_win.h"
+#include "ui/batch_run.h"
+#include "ui/batch_run_win.h"
 #include "ui/paint_win.h"
+#include "ui/panel_layout.h"
 #include "ui/panel_win.h"
+#include "ui/photo_text_flows.h"
+#include "ui/photo_text_flows_win.h"
 #include "ui/selectors.h"
-#include "ui/window_actions.h"
 #include "ui/window_commands.h"
 #include "ui/window_state.h"
+
+const char* const kMainWindowClass = "VarboMainWindow";
+const char* const kMainWindowTitle = "Варбо Pro.";
 
 namespace {
 
 constexpr UINT_PTR kDisplaySubclassId = 1;
+constexpr UINT_PTR kColourSubclassId = 2;
+constexpr UINT kSlideTickMs = 100;
+constexpr UINT kNotesTickMs = 700;
+constexpr UINT kRunEndMs = 1000;
+constexpr UINT kTestDoneMs = 2000;
+constexpr DWORD kWindowStyle = WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | WS_CAPTION;
+constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST;
+
+// What the window owns besides its child windows: made at WM_CREATE,
+// destroyed at WM_NCDESTROY, so inside the process's GDI+ session.
+struct WindowParts {
+    Artwork art;
+    PanelFonts fonts;
+    HWND display = nullptr;
+};
+
+WindowParts* PartsOf(HWND window)
+{
+    return reinterpret_cast<WindowParts*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
 
 HCURSOR HandCursor()
 {
@@ -29,40 +59,61 @@ HCURSOR HandCursor()
     return hand;
 }
 
-void Paint(HWND window)
-{
-    PaintMainWindow(WindowState, Settings, Folders, {DisplayChild(window), ColourButton(window)});
-}
-
-// The display child is a bitmap static: whenever the system has it repaint
-// itself (shown, uncovered) it would cover the picture with its own bitmap
-// until the next mouse move. It draws first, so the bitmap shows in the one
-// column the back buffer leaves, and the picture goes over it.
+// The display child shows the composed picture and nothing of its own: its
+// paint cycle paints the back buffer from the window's state, and the
+// static's bitmap is never drawn over it.
 LRESULT CALLBACK DisplayProc(HWND display, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
-    if (message == WM_PAINT) {
-        const LRESULT result = DefSubclassProc(display, message, wParam, lParam);
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(display, &ps);
         try {
-            Paint(GetParent(display));
+            if (WindowParts* parts = PartsOf(GetParent(display)))
+                PaintMainWindow(WindowState, Settings, Folders, parts->art, dc);
         } catch (...) {
             // As in the window procedure: nothing unwinds into the system's dispatch.
         }
+        EndPaint(display, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND: return 1;  // the picture covers every pixel
+    case WM_NCDESTROY: RemoveWindowSubclass(display, DisplayProc, kDisplaySubclassId); break;
+    default: break;
+    }
+    return DefSubclassProc(display, message, wParam, lParam);
+}
+
+// The colour button draws itself; the photo-text colour goes on its face after.
+LRESULT CALLBACK ColourButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    if (message == WM_PAINT) {
+        const LRESULT result = DefSubclassProc(button, message, wParam, lParam);
+        if (HDC dc = GetDC(button)) {
+            PaintColourSwatch(dc, Settings.Color);
+            ReleaseDC(button, dc);
+        }
         return result;
     }
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(display, DisplayProc, kDisplaySubclassId);
-    return DefSubclassProc(display, message, wParam, lParam);
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(button, ColourButtonProc, kColourSubclassId);
+    return DefSubclassProc(button, message, wParam, lParam);
 }
 
 void OnCreate(HWND window)
 {
-    // No Esc hot key here: the batch run holds it only while it runs, so
-    // other programs keep their Esc the rest of the time.
+    auto parts = std::make_unique<WindowParts>();
     HandCursor();
     WindowState.iPanelOpen = 0;
     WindowState.MaxPixShown = Settings.MaxPix;
     WindowState.ProtsShown = Settings.Prots;
-    if (HWND display = CreateChildControls(window, Settings))
-        SetWindowSubclass(display, DisplayProc, kDisplaySubclassId, 0);
+    parts->display = CreateChildControls(window, Settings, parts->fonts);
+    if (parts->display) SetWindowSubclass(parts->display, DisplayProc, kDisplaySubclassId, 0);
+    if (HWND colour = ColourButton(window)) SetWindowSubclass(colour, ColourButtonProc, kColourSubclassId, 0);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(parts.release()));
+    // No Esc hot key here: a batch run holds it only while it runs, so other
+    // programs keep their Esc the rest of the time.
+    SetTimer(window, kTimerNotes, kNotesTickMs, nullptr);
+    SetTimer(window, kTimerSlide, kSlideTickMs, nullptr);
 }
 
 void OnMouseMove(HWND window, int x, int y)
@@ -72,32 +123,34 @@ void OnMouseMove(HWND window, int x, int y)
     TrackMouseEvent(&track);
     const MouseMoveOutcome out = HandleMouseMove(WindowState, Settings, x, y, CurrentPanelRects(window));
     if (out.handCursor) SetCursor(HandCursor());
-    if (out.repaint) RepaintMainWindow(window);
+    if (out.repaint) RequestRepaint(window);
 }
 
 void OnMouseLeave(HWND window)
 {
     ClearHover(WindowState);
-    RepaintMainWindow(window);
+    RequestRepaint(window);
 }
 
-void OpenLastResult()
+void OpenLastResult(HWND window)
 {
-    if (PathExists(Settings.LastVarbo))
+    if (PathExists(Settings.LastVarbo)) {
         OpenDocument(Settings.LastVarbo);
-    else
-        ShowNote(WindowState, "Файл Варбо ещё не создан....", kNoteTicks);
+        return;
+    }
+    ShowNote(WindowState, "Файл Варбо ещё не создан....", kNoteTicks);
+    RequestRepaint(window);
 }
 
 void ResetSizeAndQuality(HWND window)
 {
-    RestoreInitialSettings(Settings, {WindowState.MaxPixShown, WindowState.ProtsShown, WindowState.iHoverZone,
-                                      WindowState.iSelectorLit, WindowState.iProgress});
-    RepaintMainWindow(window);
+    RestoreInitialSettings(Settings);
+    ShowResetSettings(WindowState, Settings);
+    RequestRepaint(window);
 }
 
 // After a confirmed removal the program ends without writing the settings
-// back, so the data folder stays gone.
+// back (start-up sees iRemoved), so the data folder stays gone.
 void RemoveProgramAndExit(HWND window)
 {
     if (!RemoveProgramFiles(Folders.DataFolder)) return;
@@ -112,10 +165,15 @@ LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data)
     HandOffTarget target;
     target.busy = WindowState.iRunning != 0;
     target.process = [window](const std::string& picture) {
-        const int result = RunHandedPicture(picture);
-        ShowNote(WindowState, result == 1 ? "Готово: " + FileNameOf(picture) : "Не вышло: " + FileNameOf(picture), kNoteTicks);
-        RepaintMainWindow(window);
-        return result;
+        std::string desktop = Folders.Desktop;
+        GetShellFolder("DeskTop", desktop);  // where it is now; the one of start-up when it cannot be read
+        PictureJob job = StartPictureJob(Settings, Folders, desktop);
+        job.source = picture;
+        const PictureResult result = RunPictureJob(job);
+        if (!result.message.empty()) ShowResult(result.message, result.caption);
+        ShowNote(WindowState, (result.made ? "Готово: " : "Не вышло: ") + FileNameOf(picture), kNoteTicks);
+        RequestRepaint(window);
+        return result.made ? 1 : 0;
     };
     return HandleCopyData(data, target);
 }
@@ -129,12 +187,12 @@ void TogglePanel(HWND window)
 void OnLeftButtonDown(HWND window)
 {
     switch (LeftClickAction(WindowState, Settings, Folders.iOutSubfolderNo)) {
-    case ClickAction::OpenRunFolder: OpenFolder(Settings.Varbo_Photo + "\\" + Folders.OutSubfolder); break;
+    case ClickAction::OpenRunFolder: OpenFolder(JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder)); break;
     case ClickAction::ExplainNoRunYet: ShowMessage("Варбо сначала должна поработать...   "); break;
     case ClickAction::RestoreInitialSettings: ResetSizeAndQuality(window); break;
     case ClickAction::RemoveProgramFiles: RemoveProgramAndExit(window); break;
     case ClickAction::OpenOutputFolder: OpenFolder(Settings.Varbo_Photo); break;
-    case ClickAction::ViewLastResult: OpenLastResult(); break;
+    case ClickAction::ViewLastResult: OpenLastResult(window); break;
     case ClickAction::CommitSelector: CommitSelector(WindowState, Settings); break;
     case ClickAction::TogglePanel: TogglePanel(window); break;
     case ClickAction::OpenPhotoTextEditor: OpenPhotoTextEditor(window); break;
@@ -146,14 +204,19 @@ void OnLeftButtonUp(HWND window)
 {
     if (WindowState.iHoverZone == 0) return;
     if (WindowState.iDropOnText == 0) SetCursor(HandCursor());
-    RepaintMainWindow(window);
+    RequestRepaint(window);
 }
 
 void OnRightButtonDown(HWND window)
 {
     switch (RightClickAction(WindowState)) {
     case ClickAction::OpenSourceFolder: OpenFolder(Settings.LastDir); break;
-    case ClickAction::RestoreFirstPhotoText: RestoreFirstPhotoText(window); break;
+    case ClickAction::RestoreFirstPhotoText:
+        if (RestoreFirstPhotoText(window)) {
+            ShowNote(WindowState, kFirstTextRestoredNote, kNoteTicks);
+            RequestRepaint(window);
+        }
+        break;
     default: break;
     }
 }
@@ -165,8 +228,11 @@ void OnMouseWheel(HWND window)
 
 void OnCommand(HWND window, WPARAM wParam)
 {
-    switch (ApplyPanelCommand(wParam, Settings, JobParams)) {
-    case CommandEffect::RunTestPicture: RunTestPicture(window); break;
+    switch (ApplyPanelCommand(wParam, Settings)) {
+    case CommandEffect::RunTestPicture:
+        // The window steps aside for the viewer a little later.
+        if (RunTestPicture(window)) SetTimer(window, kTimerTestDone, kTestDoneMs, nullptr);
+        break;
     case CommandEffect::PastePhotoText: PastePhotoText(window); break;
     case CommandEffect::ClosePanel:
         // Back to a 400 x 160 client area, as the panel toggle closes it; an
@@ -181,13 +247,38 @@ void OnCommand(HWND window, WPARAM wParam)
         int colour = 0;
         if (ChooseTextColor(window, colour)) {
             Settings.Color = colour;
-            RepaintMainWindow(window);
+            if (HWND button = ColourButton(window)) InvalidateRect(button, nullptr, TRUE);
+            RequestRepaint(window);
         }
         break;
     }
     case CommandEffect::ChooseFont: ChooseTextFont(window); break;
     default: break;
     }
+}
+
+// A drop on the lower band replaces the test photo; anywhere else it starts a
+// batch run, unless one is going (a drop dispatched in its pause is dropped whole).
+void OnDropFiles(HWND window, HDROP dropped)
+{
+    const DropHandle drop(dropped);
+    if (WindowState.iRunning) return;
+    ClearRunStatus(WindowState);
+    if (WindowState.iDropOnText) {
+        if (ReplaceTestPhoto(DroppedCount(drop.get()), DroppedName(drop.get(), 0))) {
+            ShowNote(WindowState, kTestPhotoReplacedNote, kNoteTicks);
+            RequestRepaint(window);
+        }
+        return;
+    }
+    // A result of the last run still on screen: its timer must not clear this run's count.
+    KillTimer(window, kTimerRunEnd);
+    const BatchEnd end = RunDroppedFiles(window, drop.get(), [window] { RequestRepaint(window); });
+    if (end.startEndTimer) SetTimer(window, kTimerRunEnd, kRunEndMs, nullptr);
+    RequestRepaint(window);
+    // A full output folder ends the program once the result has been painted;
+    // WM_CLOSE takes the usual way out, after which the settings are saved.
+    if (end.endProgram) PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
 void OnNotesTimer(HWND window)
@@ -201,7 +292,7 @@ void OnNotesTimer(HWND window)
     if (out.restoreWindow) ShowWindow(window, SW_SHOWNORMAL);
     if (out.refreshPhotoText) SetPhotoTextField(window, Settings.Protext);
     // An ended note gives way to the hint at once, not at the next mouse move.
-    if (out.refreshPhotoText || out.noteExpired) RepaintMainWindow(window);
+    if (out.refreshPhotoText || out.noteExpired) RequestRepaint(window);
 }
 
 void OnTimer(HWND window, UINT_PTR id)
@@ -212,6 +303,7 @@ void OnTimer(HWND window, UINT_PTR id)
         KillTimer(window, kTimerRunEnd);
         WindowState.iProgress = 0;
         SetForegroundWindow(window);
+        RequestRepaint(window);
         break;
     case kTimerNotes: OnNotesTimer(window); break;
     case kTimerTestDone:
@@ -225,14 +317,43 @@ void OnTimer(HWND window, UINT_PTR id)
 
 void OnDestroy(HWND window)
 {
-    if (!WindowState.iRemoved) SaveSettings(Folders.DataFolder);
-    KillTimer(window, kTimerSlide);
-    KillTimer(window, kTimerNotes);
-    UnregisterRunHotKey(window);  // in case a run is cut short by the end of the program
+    for (UINT_PTR timer : {kTimerSlide, kTimerRunEnd, kTimerNotes, kTimerTestDone}) KillTimer(window, timer);
     PostQuitMessage(0);
 }
 
+void OnNcDestroy(HWND window)
+{
+    std::unique_ptr<WindowParts> parts(PartsOf(window));
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+}
+
 } // namespace
+
+MainWindowClass::MainWindowClass(HINSTANCE instance) : instance_(instance)
+{
+    pattern_.reset(static_cast<HBITMAP>(LoadImageA(instance, "BG_101", IMAGE_BITMAP, 60, 60, 0)));
+    if (pattern_) background_.reset(CreatePatternBrush(pattern_.get()));
+    WNDCLASSA wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "ICO0");
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = background_ ? background_.get() : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = kMainWindowClass;
+    registered_ = RegisterClassA(&wc) != 0;
+}
+
+MainWindowClass::~MainWindowClass()
+{
+    if (registered_) UnregisterClassA(kMainWindowClass, instance_);
+}
+
+HWND CreateMainWindow(HINSTANCE instance)
+{
+    return CreateWindowExA(kWindowExStyle, kMainWindowClass, kMainWindowTitle, kWindowStyle, 0, 0, kClientWidth,
+                           kClientHeightClosed, nullptr, nullptr, instance, nullptr);
+}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -245,13 +366,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_LBUTTONUP: OnLeftButtonUp(window); break;
         case WM_RBUTTONDOWN: OnRightButtonDown(window); break;
         case WM_MOUSEWHEEL: OnMouseWheel(window); break;
-        case WM_SHOWWINDOW: RepaintMainWindow(window); break;
-        case WM_PAINT: Paint(window); break;
         case WM_COMMAND: OnCommand(window, wParam); break;
         case WM_TIMER: OnTimer(window, wParam); break;
-        case WM_HOTKEY: HandleRunHotKey(window, static_cast<int>(wParam)); break;
-        case WM_DROPFILES: HandleDroppedFiles(window, reinterpret_cast<HDROP>(wParam)); break;
+        case WM_HOTKEY: HandleRunHotKey(static_cast<int>(wParam)); break;
+        case WM_DROPFILES: OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); break;
         case WM_DESTROY: OnDestroy(window); break;
+        case WM_NCDESTROY: OnNcDestroy(window); break;
         case WM_COPYDATA: return OnCopyData(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
         default: break;
         }
@@ -262,30 +382,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void RepaintMainWindow(HWND window)
+void RequestRepaint(HWND window)
 {
-    SendMessageA(window, WM_PAINT, 0, 0);
+    const WindowParts* parts = PartsOf(window);
+    if (parts && parts->display) RedrawWindow(parts->display, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-bool RegisterRunHotKey(HWND window)
+bool MainWindowPixel(HWND window, int x, int y, uint32_t& argb)
 {
-    // Fails when another program holds Esc; the run then cannot be stopped, and goes on.
-    return RegisterHotKey(window, kRunHotKeyId, 0, VK_ESCAPE) != 0;
-}
-
-void UnregisterRunHotKey(HWND window)
-{
-    UnregisterHotKey(window, kRunHotKeyId);  // fails harmlessly when it was not registered
-}
-
-void SetPhotoTextField(HWND window, const std::string& text)
-{
-    HWND field = GetDlgItem(window, kIdPhotoText);
-    if (!field) return;
-    const std::string shown = Utf8Prefix(text, kProtextMaxLen);
-    // Timer 603 calls this every 700 ms while the panel is open; setting the
-    // same text again would only make the field flicker.
-    std::string current(static_cast<size_t>(GetWindowTextLengthA(field)) + 1, '\0');
-    current.resize(static_cast<size_t>(GetWindowTextA(field, current.data(), static_cast<int>(current.size()))));
-    if (current != shown) SetWindowTextA(field, shown.c_str());
+    const WindowParts* parts = PartsOf(window);
+    return parts && parts->art.BackBufferPixel(x, y, argb);
 }

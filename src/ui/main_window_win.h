@@ -1,21 +1,44 @@
 #pragma once
-// The main window: its procedure, and what other parts of the program call on it.
+// The main window: its class, its procedure, and what start-up and the tests
+// call on it.
 #include <windows.h>
 
-#include <string>
+#include <cstdint>
 
+#include "common/owners_win.h"
+
+extern const char* const kMainWindowClass;  // "VarboMainWindow"
+extern const char* const kMainWindowTitle;  // "Варбо Pro.", which also finds the running copy
+
+// The window's timers, all started and stopped by the window itself.
 constexpr UINT_PTR kTimerSlide = 601;     // 100 ms, selector tick
 constexpr UINT_PTR kTimerRunEnd = 602;    // 1000 ms once, after a run with pictures
 constexpr UINT_PTR kTimerNotes = 603;     // 700 ms, notes, panel refresh, restore after a test
 constexpr UINT_PTR kTimerTestDone = 604;  // 2000 ms once, after a test picture
-constexpr int kRunHotKeyId = 811;         // Esc, while a batch run goes
+
+// The window class, registered for as long as the object lives (with the
+// BG_101 pattern as its background brush).
+class MainWindowClass {
+public:
+    explicit MainWindowClass(HINSTANCE instance);
+    ~MainWindowClass();
+    MainWindowClass(const MainWindowClass&) = delete;
+    MainWindowClass& operator=(const MainWindowClass&) = delete;
+    bool ok() const { return registered_; }
+private:
+    HINSTANCE instance_;
+    GdiObject<HBITMAP> pattern_;
+    GdiObject<HBRUSH> background_;
+    bool registered_ = false;
+};
+
+// The always-on-top window with a 400 x 160 client area, not yet shown; null on failure.
+HWND CreateMainWindow(HINSTANCE instance);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Repaints at once (the window sends itself the paint message).
-void RepaintMainWindow(HWND window);
-// Esc as a system-wide hot key, only for the length of a batch run.
-bool RegisterRunHotKey(HWND window);
-void UnregisterRunHotKey(HWND window);
-// Puts a text into the panel's photo-text field.
-void SetPhotoTextField(HWND window, const std::string& text);
+// Repaints the picture area now: an invalidation, painted before this returns.
+void RequestRepaint(HWND window);
+
+// One pixel of the picture as the last paint composed it (for tests).
+bool MainWindowPixel(HWND window, int x, int y, uint32_t& argb);

@@ -3,8 +3,9 @@
 #include <string>
 
 #include "common/wide_win.h"
-#include "imaging/gdiplus_win.h"
+#include "engine/photo_text.h"
 #include "ui/status_text.h"
+#include "ui/zones.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -16,66 +17,36 @@ constexpr ARGB kBlue = 0xC86464FF;
 constexpr ARGB kBlack = 0xC8000000;
 constexpr ARGB kProgressRed = 0xFFFF0000;
 
-// A lit cut-out of BG_UP: where it is cut and where it is drawn. The dials
-// and the folder are drawn one pixel left of where they are cut; the artwork
-// is made for that.
+// A lit cut-out of BG_UP: the zone it lights, cut from BG_UP at the zone's
+// rectangle. The dials and the folder are drawn one pixel left of where they
+// are cut; the artwork is made for that.
 struct LitCut {
     LitImage image;
-    int cutX, cutY, w, h;
-    int drawX, drawY;
+    const ZoneRect& rect;
+    int shift;
 };
 constexpr LitCut kLitCuts[] = {
-    {LitImage::SizeDial, 120, 4, 80, 80, 119, 4},
-    {LitImage::QualityDial, 226, 0, 70, 70, 225, 0},
-    {LitImage::ResultFolder, 332, 8, 60, 50, 331, 8},
-    {LitImage::ResetCorner, 2, 88, 24, 26, 2, 88},
-    {LitImage::PanelToggle, 304, 2, 30, 16, 304, 2},
+    {LitImage::SizeDial, kSizeDialRect, -1},     {LitImage::QualityDial, kQualityDialRect, -1},
+    {LitImage::ResultFolder, kResultFolderRect, -1}, {LitImage::ResetCorner, kResetCornerRect, 0},
+    {LitImage::PanelToggle, kPanelToggleRect, 0},
 };
 constexpr int kLitCount = sizeof kLitCuts / sizeof kLitCuts[0];
+static_assert(kLitCount == Artwork::kLitImages);
 
-// Made on the first paint and kept to the end of the process. Deliberately
-// raw and never freed: GDI+ is shut down before static destructors run, and
-// a failed image is not tried again.
-struct Artwork {
-    bool made = false;
-    GpBitmap* background = nullptr;
-    GpBitmap* lit[kLitCount] = {};
-    GpBitmap* backBuffer = nullptr;
-    UINT width = 0, height = 0;
-};
-Artwork Art;
-
-GpBitmap* LoadBitmapResource(const wchar_t* name)
+GdipBitmap LoadBitmapResource(const wchar_t* name)
 {
-    GpBitmap* bitmap = nullptr;
-    if (GdipCreateBitmapFromResource(GetModuleHandleA(nullptr), name, &bitmap) != Ok) return nullptr;
+    GdipBitmap bitmap;
+    if (GdipCreateBitmapFromResource(GetModuleHandleA(nullptr), name, bitmap.out()) != Ok) bitmap.reset();
     return bitmap;
 }
 
-void MakeArtwork()
+GdipBitmap CloneArea(GpBitmap* source, int x, int y, int w, int h)
 {
-    if (Art.made) return;
-    Art.made = true;
-    Art.background = LoadBitmapResource(L"BG1");
-    GpBitmap* lit = LoadBitmapResource(L"BG_UP");
-    if (lit) {
-        PixelFormat format = PixelFormat24bppRGB;
-        GdipGetImagePixelFormat(lit, &format);
-        for (int i = 0; i < kLitCount; ++i) {
-            const LitCut& c = kLitCuts[i];
-            if (GdipCloneBitmapAreaI(c.cutX, c.cutY, c.w, c.h, format, lit, &Art.lit[i]) != Ok) Art.lit[i] = nullptr;
-        }
-        GdipDisposeImage(lit);  // only the cut-outs are ever shown
-    }
-    if (Art.background) {
-        PixelFormat format = PixelFormat24bppRGB;
-        GdipGetImageWidth(Art.background, &Art.width);
-        GdipGetImageHeight(Art.background, &Art.height);
-        GdipGetImagePixelFormat(Art.background, &format);
-        if (GdipCloneBitmapAreaI(0, 0, static_cast<INT>(Art.width), static_cast<INT>(Art.height), format, Art.background,
-                                 &Art.backBuffer) != Ok)
-            Art.backBuffer = nullptr;
-    }
+    PixelFormat format = PixelFormat24bppRGB;
+    GdipGetImagePixelFormat(source, &format);
+    GdipBitmap area;
+    if (GdipCloneBitmapAreaI(x, y, w, h, format, source, area.out()) != Ok) area.reset();
+    return area;
 }
 
 // Images are drawn at their pixel size: the point-only draw would scale by the
@@ -102,29 +73,60 @@ GdipSolidBrush MakeBrush(ARGB colour)
     return brush;
 }
 
-void DrawLitImage(GpGraphics* g, LitImage image)
+void DrawLitImage(GpGraphics* g, const GdipBitmap (&lit)[kLitCount], LitImage image)
 {
     for (int i = 0; i < kLitCount; ++i) {
-        if (kLitCuts[i].image == image && Art.lit[i]) DrawAt(g, Art.lit[i], kLitCuts[i].drawX, kLitCuts[i].drawY);
+        const LitCut& c = kLitCuts[i];
+        if (c.image == image && lit[i]) DrawAt(g, lit[i].get(), c.rect.left + c.shift, c.rect.top);
     }
 }
 
-// Steps up to the texts, on the back buffer only. 0 when the background cannot be drawn.
-int ComposeMainPicture(WindowStateRecord& state, const SettingsRecord& settings, const FolderRecord& folders)
+} // namespace
+
+Artwork::Artwork()
 {
-    MakeArtwork();
+    background_ = LoadBitmapResource(L"BG1");
+    if (GdipBitmap lit = LoadBitmapResource(L"BG_UP")) {
+        // Only the cut-outs are ever shown.
+        for (int i = 0; i < kLitCount; ++i) {
+            const ZoneRect& r = kLitCuts[i].rect;
+            lit_[i] = CloneArea(lit.get(), r.left, r.top, r.right - r.left, r.bottom - r.top);
+        }
+    }
+    if (background_) {
+        UINT w = 0, h = 0;
+        GdipGetImageWidth(background_.get(), &w);
+        GdipGetImageHeight(background_.get(), &h);
+        backBuffer_ = CloneArea(background_.get(), 0, 0, static_cast<int>(w), static_cast<int>(h));
+    }
+}
+
+bool Artwork::BackBufferPixel(int x, int y, uint32_t& argb) const
+{
+    if (!painted_ || !backBuffer_) return false;
+    ARGB value = 0;
+    if (GdipBitmapGetPixel(backBuffer_.get(), x, y, &value) != Ok) return false;
+    argb = value;
+    return true;
+}
+
+namespace {
+
+// Steps up to the texts, on the back buffer only. 0 when the background cannot be drawn.
+int ComposeMainPicture(const WindowStateRecord& state, const SettingsRecord& settings, const FolderRecord& folders,
+                       GpBitmap* background, const GdipBitmap (&lit)[kLitCount], GpBitmap* backBuffer)
+{
     const std::wstring maxPixText = Widen(ValueText(state.MaxPixShown));
     const std::wstring protsText = Widen(ValueText(state.ProtsShown));
     std::wstring subfolderText = Widen(folders.OutSubfolder);
 
     GdipGraphics g;
-    if (!Art.backBuffer || GdipGetImageGraphicsContext(Art.backBuffer, g.out()) != Ok)
-        return 0;
-    if (!Art.background || DrawAt(g.get(), Art.background, 0, 0) != Ok) return 0;
+    if (!backBuffer || GdipGetImageGraphicsContext(backBuffer, g.out()) != Ok) return 0;
+    if (!background || DrawAt(g.get(), background, 0, 0) != Ok) return 0;
 
     // The output mode of the last job: in window mode every job gets the run's flag.
     const StatusChoice status = ChooseStatus(state, settings, folders.iOutSubfolderNo, state.iRunToFolder);
-    DrawLitImage(g.get(), status.lit);
+    DrawLitImage(g.get(), lit, status.lit);
     if (status.progressLineEnd >= 0) {
         GdipSolidBrush red = MakeBrush(kProgressRed);
         GdipPen pen;
@@ -153,35 +155,22 @@ int ComposeMainPicture(WindowStateRecord& state, const SettingsRecord& settings,
     return 1;
 }
 
-// The photo-text colour (0x00BBGGRR) straight onto the colour button.
-void PaintColourSwatch(HWND button, int colour)
-{
-    GdipGraphics g;
-    if (!button || GdipCreateFromHWND(button, g.out()) != Ok) return;
-    const auto c = static_cast<uint32_t>(colour);
-    const ARGB argb = (0xC8u << 24) | ((c & 0xFF) << 16) | (((c >> 8) & 0xFF) << 8) | ((c >> 16) & 0xFF);
-    GdipSolidBrush brush = MakeBrush(argb);
-    if (brush) GdipFillRectangleI(g.get(), brush.get(), 1, 1, 22, 10);
-}
-
 } // namespace
 
-int PaintMainWindow(WindowStateRecord& state, const SettingsRecord& settings, const FolderRecord& folders,
-                    const PaintSurface& surface)
+int PaintMainWindow(const WindowStateRecord& state, const SettingsRecord& settings, const FolderRecord& folders,
+                    Artwork& art, HDC target)
 {
-    if (!ComposeMainPicture(state, settings, folders)) return 0;
-    if (state.iPanelOpen == 1) PaintColourSwatch(surface.colourButton, settings.Color);
+    if (!ComposeMainPicture(state, settings, folders, art.background_.get(), art.lit_, art.backBuffer_.get())) return 0;
+    art.painted_ = true;
     GdipGraphics display;
-    if (surface.display && GdipCreateFromHWND(surface.display, display.out()) == Ok)
-        DrawAt(display.get(), Art.backBuffer, 0, 0);
+    if (target && GdipCreateFromHDC(target, display.out()) == Ok) DrawAt(display.get(), art.backBuffer_.get(), 0, 0);
     return 1;
 }
 
-bool BackBufferPixel(int x, int y, uint32_t& argb)
+void PaintColourSwatch(HDC target, int colour)
 {
-    if (!Art.backBuffer) return false;
-    ARGB value = 0;
-    if (GdipBitmapGetPixel(Art.backBuffer, x, y, &value) != Ok) return false;
-    argb = value;
-    return true;
+    GdipGraphics g;
+    if (!target || GdipCreateFromHDC(target, g.out()) != Ok) return;
+    GdipSolidBrush brush = MakeBrush(TextColourArgb(colour));
+    if (brush) GdipFillRectangleI(g.get(), brush.get(), 1, 1, 22, 10);
 }

@@ -18,7 +18,7 @@ std::vector<ControlSpec> PanelControls(const SettingsRecord& s)
         {K::PushButton, "X", kIdCloseButton, 368, P + 60, 20, 20, F::Control, false},
         {K::CheckBox, "Копия", kIdCopyBox, 168, P + 60, 60, 20, F::Control, s.iTrProtextNoResize != 0},
         {K::GroupBox, "Место", kNoId, 9, P + 17, 80, 64, F::Control, false},
-        {K::Radio, "Полоски", kIdStripesRadio, 92, P + 61, 70, 20, F::Control, s.iTrProtextN == kStripesMode},
+        {K::Radio, "Полоски", kIdStripesRadio, 92, P + 61, 70, 20, F::Control, s.iTrProtextN == kTextModeStripes},
     };
     // The 3 x 3 placement grid, row by row: 711 top left ... 719 bottom right.
     for (int row = 0; row < 3; ++row) {

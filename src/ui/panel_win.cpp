@@ -1,44 +1,15 @@
 #include "ui/panel_win.h"
 
+#include "common/text.h"
 #include "ui/panel_layout.h"
 #include "ui/window_commands.h"
 
 namespace {
 
-// The two children that have no id; one main window per process.
-struct PictureChildren {
-    HWND background = nullptr;
-    HWND display = nullptr;
-};
-PictureChildren Children;
-
-struct ControlFonts {
-    HFONT control = nullptr;
-    HFONT caption = nullptr;
-};
-
 HFONT MakeFont(int height, int weight, const char* face)
 {
     return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_STRING_PRECIS, CLIP_EMBEDDED,
                        PROOF_QUALITY, VARIABLE_PITCH | FF_SWISS, face);
-}
-
-// Made on first use and kept for the life of the process. A missing font
-// leaves the controls with the system font.
-const ControlFonts& Fonts()
-{
-    static const ControlFonts fonts = [] {
-        ControlFonts f;
-        f.control = MakeFont(13, FW_NORMAL, "Verdana");
-        if (!f.control) f.control = MakeFont(13, FW_NORMAL, "Arial");
-        // An empty face leaves the choice to the font mapper, which differs
-        // between systems; Arial is what Windows picks for the swiss family,
-        // has Cyrillic everywhere, and the group caption is measured for it.
-        f.caption = MakeFont(16, FW_BOLD, "Arial");
-        if (!f.caption) f.caption = MakeFont(16, FW_BOLD, "");
-        return f;
-    }();
-    return fonts;
 }
 
 DWORD StyleOf(const ControlSpec& c, bool firstRadio)
@@ -75,7 +46,7 @@ HWND MakeChild(HWND parent, const char* cls, const char* text, DWORD style, int 
     return CreateWindowExA(0, cls, text, style, x, y, w, h, parent, menu, instance, nullptr);
 }
 
-void CreatePanelControls(HWND window, const SettingsRecord& settings)
+void CreatePanelControls(HWND window, const SettingsRecord& settings, const PanelFonts& fonts)
 {
     bool firstRadio = true;
     for (const ControlSpec& c : PanelControls(settings)) {
@@ -83,8 +54,8 @@ void CreatePanelControls(HWND window, const SettingsRecord& settings)
         if (c.kind == ControlKind::Radio) firstRadio = false;
         HWND child = MakeChild(window, ClassOf(c.kind), c.text, style, c.id, c.x, c.y, c.w, c.h);
         if (!child) continue;
-        const HFONT font = c.font == ControlFont::Control ? Fonts().control
-                           : c.font == ControlFont::Caption ? Fonts().caption : nullptr;
+        const HFONT font = c.font == ControlFont::Control ? fonts.control.get()
+                           : c.font == ControlFont::Caption ? fonts.caption.get() : nullptr;
         if (font) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (c.checked) SendMessageA(child, BM_SETCHECK, BST_CHECKED, 0);
     }
@@ -93,28 +64,34 @@ void CreatePanelControls(HWND window, const SettingsRecord& settings)
 
 } // namespace
 
-HWND CreateChildControls(HWND window, const SettingsRecord& settings)
+// A missing font leaves the controls with the system font.
+PanelFonts::PanelFonts()
 {
-    Fonts();
+    control.reset(MakeFont(13, FW_NORMAL, "Verdana"));
+    if (!control) control.reset(MakeFont(13, FW_NORMAL, "Arial"));
+    // An empty face leaves the choice to the font mapper, which differs
+    // between systems; Arial is what Windows picks for the swiss family,
+    // has Cyrillic everywhere, and the group caption is measured for it.
+    caption.reset(MakeFont(16, FW_BOLD, "Arial"));
+    if (!caption) caption.reset(MakeFont(16, FW_BOLD, ""));
+}
+
+HWND CreateChildControls(HWND window, const SettingsRecord& settings, const PanelFonts& fonts)
+{
     // Child 1 shows BG1 under everything; child 2 is the surface the painting
     // draws on, raised above child 1. Both are disabled so the mouse goes to
     // the window. Child 1 clips its sibling out: otherwise, when the system
     // repaints both, child 1 may paint its bitmap over the picture on child 2.
-    Children.background = MakeChild(window, "STATIC", "bg1", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_BITMAP, kNoId,
-                                    0, 0, kClientWidth, kClientHeightClosed);
+    HWND background = MakeChild(window, "STATIC", "bg1", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_BITMAP, kNoId, 0, 0,
+                                kClientWidth, kClientHeightClosed);
     SetPanelClientArea(window, false);
-    Children.display = MakeChild(window, "STATIC", "pic_wite", WS_CHILD | WS_VISIBLE | SS_BITMAP, kNoId, 0, 0,
-                                 kClientWidth, kClientHeightClosed);
-    if (Children.display) SetWindowPos(Children.display, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (Children.background) EnableWindow(Children.background, FALSE);
-    if (Children.display) EnableWindow(Children.display, FALSE);
-    CreatePanelControls(window, settings);
-    return Children.display;
-}
-
-HWND DisplayChild(HWND)
-{
-    return Children.display;
+    HWND display = MakeChild(window, "STATIC", "pic_wite", WS_CHILD | WS_VISIBLE | SS_BITMAP, kNoId, 0, 0, kClientWidth,
+                             kClientHeightClosed);
+    if (display) SetWindowPos(display, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (background) EnableWindow(background, FALSE);
+    if (display) EnableWindow(display, FALSE);
+    CreatePanelControls(window, settings, fonts);
+    return display;
 }
 
 HWND ColourButton(HWND window)
@@ -156,4 +133,16 @@ PanelControlRects CurrentPanelRects(HWND window)
     p.fontIcon = rectOf(kIdFontIcon);
     p.copy = rectOf(kIdCopyBox);
     return p;
+}
+
+void SetPhotoTextField(HWND window, const std::string& text)
+{
+    HWND field = GetDlgItem(window, kIdPhotoText);
+    if (!field) return;
+    const std::string shown = Utf8Prefix(text, kProtextMaxLen);
+    // The notes timer calls this every 700 ms while the panel is open; setting the
+    // same text again would only make the field flicker.
+    std::string current(static_cast<size_t>(GetWindowTextLengthA(field)) + 1, '\0');
+    current.resize(static_cast<size_t>(GetWindowTextA(field, current.data(), static_cast<int>(current.size()))));
+    if (current != shown) SetWindowTextA(field, shown.c_str());
 }

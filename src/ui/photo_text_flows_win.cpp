@@ -5,47 +5,32 @@
 #include <algorithm>
 #include <cwchar>
 
-#include "app/settings_file.h"
+#include "resource_ids.h"
 #include "common/files_win.h"
+#include "common/folders_win.h"
 #include "common/messages.h"
+#include "common/owners_win.h"
 #include "common/state.h"
 #include "common/text.h"
 #include "common/wide_win.h"
-#include "engine/job_params.h"
 #include "engine/job_win.h"
+#include "engine/picture_job.h"
 #include "shell/launch_win.h"
-#include "ui/main_window_win.h"
+#include "ui/panel_win.h"
 #include "ui/photo_text_flows.h"
-#include "ui/window_actions.h"
 #include "ui/window_state.h"
 
 namespace {
 
-constexpr UINT kTestDoneMs = 2000;
 // Enough of the clipboard for 500 characters with every line break doubled as CR LF.
 constexpr size_t kClipboardReadUnits = 4096;
 
-// One GDI object (bitmap, brush), deleted with its owner.
-template <class T>
-class GdiObject {
-public:
-    GdiObject() = default;
-    ~GdiObject() { reset(); }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    T get() const { return h_; }
-    void reset(T h = nullptr)
-    {
-        if (h_) DeleteObject(h_);
-        h_ = h;
-    }
-private:
-    T h_ = nullptr;
+// The editor's background: the BG_101 pattern under the dialog, its edit and
+// its image buttons. Lives as long as the dialog.
+struct EditorBackground {
+    GdiObject<HBITMAP> bitmap;
+    GdiObject<HBRUSH> brush;
 };
-
-// The editor's background: the BG_101 pattern under the dialog, its edit and its image buttons.
-GdiObject<HBITMAP> g_editorBitmap;
-GdiObject<HBRUSH> g_editorBrush;
 
 // The colour dialog remembers, for the life of the process, its custom
 // colours and the colour chosen last; both start black.
@@ -73,40 +58,39 @@ std::string DialogItemText(HWND dialog, int id)
     return Narrow(text);
 }
 
-} // namespace
-
-INT_PTR CALLBACK ProtextDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+// The procedure of the photo-text editor (dialog PROTEXTDIALOG); its
+// background comes with WM_INITDIALOG.
+INT_PTR CALLBACK ProtextDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    auto* background = reinterpret_cast<EditorBackground*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    const HBRUSH brush = background ? background->brush.get() : nullptr;
     switch (message) {
     case WM_INITDIALOG:
-        g_editorBitmap.reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "BG_101", IMAGE_BITMAP, 60, 60, 0)));
-        g_editorBrush.reset(g_editorBitmap.get() ? CreatePatternBrush(g_editorBitmap.get()) : nullptr);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         // The edit control breaks lines at CR LF; the photo text keeps LF.
-        SetDlgItemTextW(dialog, kIdProtextEdit, Widen(LfToCrLf(Settings.Protext)).c_str());
+        SetDlgItemTextW(dialog, IDC_PROTEXT_EDIT, Widen(LfToCrLf(Settings.Protext)).c_str());
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case kIdProtextSave:
-            Settings.Protext = EditorTextToKeep(DialogItemText(dialog, kIdProtextEdit));
+        case IDC_PROTEXT_SAVE:
+            Settings.Protext = EditorTextToKeep(DialogItemText(dialog, IDC_PROTEXT_EDIT));
             EndDialog(dialog, 1);
             break;
-        case kIdProtextClose:
+        case IDC_PROTEXT_CLOSE:
         case IDCANCEL: EndDialog(dialog, 2); break;
         default: break;
         }
         return TRUE;
     case WM_CTLCOLORSTATIC:
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        return reinterpret_cast<INT_PTR>(g_editorBrush.get());
+        return reinterpret_cast<INT_PTR>(brush);
     case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(g_editorBrush.get());
-    case WM_DESTROY:
-        g_editorBrush.reset();
-        g_editorBitmap.reset();
-        return FALSE;
+    case WM_CTLCOLORDLG: return reinterpret_cast<INT_PTR>(brush);
     default: return FALSE;
     }
 }
+
+} // namespace
 
 std::string ReadClipboardText(HWND owner, size_t maxUnits)
 {
@@ -126,19 +110,16 @@ std::string ReadClipboardText(HWND owner, size_t maxUnits)
     return text;
 }
 
-void ReplaceTestPhoto(HWND window, unsigned droppedCount, const std::optional<std::string>& firstPath)
+bool ReplaceTestPhoto(unsigned droppedCount, const std::optional<std::string>& firstPath)
 {
     if (droppedCount != 1) {
         ShowResult(kOneFileForTestPhotoText, " ");
-        return;
+        return false;
     }
     // Whatever the user drops is taken; a file that is no picture shows up at the next test.
-    if (firstPath && CopyFileOver(*firstPath, TestPhotoPath("Test.jpg"))) {
-        ShowNote(WindowState, kTestPhotoReplacedNote, kNoteTicks);
-        RepaintMainWindow(window);
-    } else {
-        ShowResult(kTestPhotoNotReplacedText, " ");
-    }
+    if (firstPath && CopyFileOver(*firstPath, TestPhotoPath("Test.jpg"))) return true;
+    ShowResult(kTestPhotoNotReplacedText, " ");
+    return false;
 }
 
 void ResetColourDialogMemory()
@@ -149,7 +130,11 @@ void ResetColourDialogMemory()
 
 void OpenPhotoTextEditor(HWND window)
 {
-    if (DialogBoxParamA(GetModuleHandleA(nullptr), "ProtextDialog", window, ProtextDialogProc, 0) == 1)
+    EditorBackground background;
+    background.bitmap.reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "BG_101", IMAGE_BITMAP, 60, 60, 0)));
+    if (background.bitmap) background.brush.reset(CreatePatternBrush(background.bitmap.get()));
+    if (DialogBoxParamA(GetModuleHandleA(nullptr), "ProtextDialog", window, ProtextDialogProc,
+                        reinterpret_cast<LPARAM>(&background)) == 1)
         SetPhotoTextField(window, Settings.Protext);
 }
 
@@ -167,26 +152,25 @@ void PastePhotoText(HWND window)
     }
 }
 
-void RestoreFirstPhotoText(HWND window)
+bool RestoreFirstPhotoText(HWND window)
 {
     Settings.Protext = ProtextDefault;
     SetPhotoTextField(window, Settings.Protext);
     // The text comes back even when the first test photo is gone; only the note tells.
-    if (CopyFileOver(TestPhotoPath("Test0.jpg"), TestPhotoPath("Test.jpg"))) {
-        ShowNote(WindowState, kFirstTextRestoredNote, kNoteTicks);
-        RepaintMainWindow(window);
-    }
+    return CopyFileOver(TestPhotoPath("Test0.jpg"), TestPhotoPath("Test.jpg"));
 }
 
-void RunTestPicture(HWND window)
+bool RunTestPicture(HWND)
 {
-    PrepareJob(Settings, JobParams);
-    // The test shows the text at its place even while "Показывать текст" is off.
-    JobParams.iJobTextMode = Settings.iTrProtextN;
-    if (RunPictureJob(Settings.MaxPix, Settings.Prots, TestPhotoPath("Test.jpg"), WindowState.iRunToFolder, 1) != 1)
-        return;  // the job has said why, if there is anything to say
-    OpenDocument(TestPhotoPath("Test2.jpg"));
-    SetTimer(window, kTimerTestDone, kTestDoneMs, nullptr);  // then the window steps aside for the viewer
+    std::string desktop = Folders.Desktop;
+    GetShellFolder("DeskTop", desktop);  // where it is now; the one of start-up when it cannot be read
+    PictureJob job = TestPictureJob(Settings, Folders, desktop, WindowState.iRunToFolder != 0);
+    job.source = TestPhotoPath("Test.jpg");
+    const PictureResult result = RunPictureJob(job);
+    if (!result.message.empty()) ShowResult(result.message, result.caption);
+    if (!result.made) return false;
+    OpenDocument(result.written);
+    return true;
 }
 
 bool ChooseTextColor(HWND window, int& colour)

@@ -36,7 +36,7 @@ bool ApplySelectorMove(WindowStateRecord& state, const SettingsRecord& settings,
 
     if (zone == prev) {
         bool repaint = false;
-        // A new candidate at most once per tick of timer 601.
+        // A new candidate at most once per selector tick.
         if ((zone == kZoneSizeSlide || zone == kZoneQualitySlide) && state.iSlideTick == 1) {
             if (zone == kZoneSizeSlide)
                 state.MaxPixShown = SelectorValue(kSizeStep, x, settings.MaxPixMin, settings.MaxPixMax);
@@ -70,4 +70,13 @@ void ClearHover(WindowStateRecord& state)
     state.iSelectorLit = 0;
     state.iPrevZone = 0;
     state.iLatchedZone = 0;
+}
+
+void ShowResetSettings(WindowStateRecord& state, const SettingsRecord& settings)
+{
+    state.MaxPixShown = settings.MaxPix;
+    state.ProtsShown = settings.Prots;
+    state.iHoverZone = 0;
+    state.iSelectorLit = 0;
+    state.iProgress = 0;
 }

@@ -18,5 +18,9 @@ bool ApplySelectorMove(WindowStateRecord& state, const SettingsRecord& settings,
 // A click in a sliding band: the shown candidate becomes the setting.
 void CommitSelector(WindowStateRecord& state, SettingsRecord& settings);
 
+// After the settings' size and quality were reset: the dials show them, and
+// no hover, lit selector or run status is left.
+void ShowResetSettings(WindowStateRecord& state, const SettingsRecord& settings);
+
 // The mouse left the window: no hover, no latch.
 void ClearHover(WindowStateRecord& state);

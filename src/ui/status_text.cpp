@@ -55,24 +55,14 @@ std::string ValueText(int value)
     return Format("%d", value);
 }
 
-StatusChoice ChooseStatus(WindowStateRecord& state, const SettingsRecord& settings, int iOutSubfolderNo, int jobToFolder)
+StatusChoice ChooseStatus(const WindowStateRecord& state, const SettingsRecord& settings, int iOutSubfolderNo, int jobToFolder)
 {
     StatusChoice c;
     c.fallback = kGreetingText;
     c.showSubfolder = iOutSubfolderNo != 0;
 
-    if (state.iProgress == kProgressDoneWithout) {
-        // Shown on this one paint only; the Esc mark goes with it.
-        if (state.iEscState == 2) {
-            c.text = "Обработка файлов завершена...";
-            state.iEscState = 0;
-        } else {
-            c.text = "Этот файл не подходит...";
-        }
-        state.iProgress = 0;
-        c.progressLineEnd = kProgressLineStartX;
-    } else if (state.iProgress == kProgressDoneWithPictures) {
-        // Stays until timer 602 clears it a second later.
+    if (state.iProgress == kProgressDoneWithPictures) {
+        // Stays until the run-end timer clears it a second later.
         c.text = Format(jobToFolder ? "Готово! Файлы Варбо (%d)\nсозданы в папке Varbo_Photo."
                                     : "Готово! Файлы Варбо (%d)\nсозданы на Рабочем столе.",
                         state.iDoneFiles);

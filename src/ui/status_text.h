@@ -23,10 +23,9 @@ struct StatusChoice {
     bool showSubfolder = false;  // the run-folder number goes on the folder icon
 };
 
-// Chooses the status line for one paint and consumes the one-shot states it
-// shows (a run that ended without pictures, the Esc mark). jobToFolder is the
-// output mode of the last job: 1 output folder, 0 Desktop.
-StatusChoice ChooseStatus(WindowStateRecord& state, const SettingsRecord& settings, int iOutSubfolderNo, int jobToFolder);
+// Chooses the status line for one paint; painting changes nothing. jobToFolder
+// is the output mode of the last job: 1 output folder, 0 Desktop.
+StatusChoice ChooseStatus(const WindowStateRecord& state, const SettingsRecord& settings, int iOutSubfolderNo, int jobToFolder);
 
 // Right end of the progress line while file n is in work: 94, 188, 282, 376, then back to the start.
 int ProgressLineEnd(int n);

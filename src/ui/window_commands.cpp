@@ -46,7 +46,7 @@ ClickAction RightClickAction(const WindowStateRecord& state)
     }
 }
 
-CommandEffect ApplyPanelCommand(uintptr_t wParam, SettingsRecord& settings, JobParamsRecord& job)
+CommandEffect ApplyPanelCommand(uintptr_t wParam, SettingsRecord& settings)
 {
     const int id = static_cast<int>(wParam & 0xFFFF);
     if (id >= kIdFirstPlaceRadio && id <= kIdLastPlaceRadio) {
@@ -57,15 +57,14 @@ CommandEffect ApplyPanelCommand(uintptr_t wParam, SettingsRecord& settings, JobP
     case kIdTestButton: return CommandEffect::RunTestPicture;
     case kIdPasteButton: return CommandEffect::PastePhotoText;
     case kIdCloseButton: return CommandEffect::ClosePanel;
-    case kIdStripesRadio: settings.iTrProtextN = kStripesMode; return CommandEffect::None;
+    case kIdStripesRadio: settings.iTrProtextN = kTextModeStripes; return CommandEffect::None;
     case kIdShowTextBox:
         settings.TrProtext = settings.TrProtext ? 0 : 1;
         return settings.TrProtext ? CommandEffect::EnableTextControls : CommandEffect::DisableTextControls;
     case kIdCopyBox: settings.iTrProtextNoResize = settings.iTrProtextNoResize ? 0 : 1; return CommandEffect::None;
     case kIdKeepNamesBox:
-        // 0 -> 1 -> 0; a stray value from an old settings file also lands on 0.
+        // 0 -> 1 -> 0; a stray value from a hand-edited settings file also lands on 0.
         settings.iTrSaveFileName = settings.iTrSaveFileName + 1 >= 2 ? 0 : settings.iTrSaveFileName + 1;
-        job.iJobKeepNames = settings.iTrSaveFileName;
         return CommandEffect::None;
     case kIdColourButton: return CommandEffect::ChooseColour;
     case kIdFontIcon:

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "common/state.h"
-#include "engine/job_params.h"
+#include "engine/photo_text.h"
 #include "ui/window_state.h"
 #include "ui/zones.h"
 
@@ -21,8 +21,6 @@ constexpr int kIdCopyBox = 732;
 constexpr int kIdKeepNamesBox = 733;
 constexpr int kIdColourButton = 741;
 constexpr int kIdFontIcon = 751;
-
-constexpr int kStripesMode = 10;  // iTrProtextN of the "Полоски" radio
 
 struct MouseMoveOutcome {
     bool handCursor = false;
@@ -61,7 +59,7 @@ enum class CommandEffect {
 };
 // A panel control's WM_COMMAND (wParam as it came): changes the settings the
 // control stands for and answers what else must happen.
-CommandEffect ApplyPanelCommand(uintptr_t wParam, SettingsRecord& settings, JobParamsRecord& job);
+CommandEffect ApplyPanelCommand(uintptr_t wParam, SettingsRecord& settings);
 
 // The ids of the 16 controls that follow "Показывать текст".
 extern const int kTextControlIds[16];
@@ -71,6 +69,6 @@ struct NotesTickOutcome {
     bool refreshPhotoText = false; // put the photo text into its field and repaint
     bool noteExpired = false;      // the note just ended: repaint to show the hint again
 };
-// Timer 603. cursorY and desktopBottom count only when cursorKnown.
+// The notes timer (700 ms). cursorY and desktopBottom count only when cursorKnown.
 NotesTickOutcome HandleNotesTick(WindowStateRecord& state, const SettingsRecord& settings, bool minimised,
                                  bool cursorKnown, int cursorY, int desktopBottom);

@@ -2,10 +2,13 @@
 
 WindowStateRecord WindowState;
 
+const char* const kNothingMadeNote = "Этот файл не подходит...";
+const char* const kRunStoppedNote = "Обработка файлов завершена...";
+
 void ShowNote(WindowStateRecord& state, const std::string& text, int ticks)
 {
-    // The note field has always been 1024 bytes; a longer text (a note can
-    // quote something the user typed) is cut, never overrun.
+    // A note can quote something the user typed: a text longer than the
+    // note's 1023 bytes is cut between characters.
     state.NoteText = Utf8BytePrefix(text, kNoteTextMaxBytes);
     state.iNoteTicks = ticks;
 }

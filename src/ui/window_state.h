@@ -4,9 +4,11 @@
 #include <string>
 
 constexpr int kProgressDoneWithPictures = 100000;  // a run ended with pictures (shown for a second)
-constexpr int kProgressDoneWithout = 200000;       // a run ended without pictures (shown on one paint)
 constexpr int kNoteTicks = 4;                      // a note lives four ticks of timer 603, about 2.8 s
 constexpr size_t kNoteTextMaxBytes = 1023;
+
+extern const char* const kNothingMadeNote;  // a run ended without pictures
+extern const char* const kRunStoppedNote;   // a run stopped by Esc before its first picture was counted
 
 struct WindowStateRecord {
     // Hover and selectors.
@@ -16,7 +18,7 @@ struct WindowStateRecord {
     int iSelectorLit = 0;  // 0 none, 1 size, 2 quality
     int MaxPixShown = 0;   // the values in the dials: candidates while a selector slides
     int ProtsShown = 0;
-    int iSlideTick = 0;    // set by timer 601, cleared when a sliding selector takes a value
+    int iSlideTick = 0;    // set by the selector tick (kTimerSlide), cleared when a sliding selector takes a value
     int iPanelOpen = 0;
     int iDropOnText = 0;   // 1 when the last mouse position had y > 154
 
@@ -39,7 +41,7 @@ struct WindowStateRecord {
 
 extern WindowStateRecord WindowState;
 
-// Shows `text` in the status line for `ticks` ticks of timer 603 instead of the hint.
+// Shows `text` in the status line for `ticks` ticks of the notes timer (kTimerNotes, 700 ms) instead of the hint.
 void ShowNote(WindowStateRecord& state, const std::string& text, int ticks);
 // At most maxBytes bytes of a UTF-8 text, cut before a character that would not fit whole.
 std::string Utf8BytePrefix(const std::string& text, size_t maxBytes);

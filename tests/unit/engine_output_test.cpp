@@ -48,23 +48,23 @@ TEST(OutputNames, FirstFreeNumberWithinTheModeLimit)
     std::set<std::string> taken;
     auto isTaken = [&](const std::string& name) { return taken.count(name) > 0; };
 
-    EXPECT_EQ(ChooseNumberedName(901, 0, isTaken).name, "varbo_901_00001.jpg") << "empty folder";
+    EXPECT_EQ(ChooseNumberedName(901, OutputMode::Desktop, isTaken).name, "varbo_901_00001.jpg") << "empty folder";
     taken = {"varbo_901_00001.jpg", "varbo_901_00003.jpg"};
-    EXPECT_EQ(ChooseNumberedName(901, 0, isTaken).name, "varbo_901_00002.jpg") << "the first gap is filled";
+    EXPECT_EQ(ChooseNumberedName(901, OutputMode::Desktop, isTaken).name, "varbo_901_00002.jpg") << "the first gap is filled";
     taken = {"varbo_880_00001.jpg"};
-    EXPECT_EQ(ChooseNumberedName(901, 1, isTaken).name, "varbo_901_00001.jpg") << "another size does not block";
+    EXPECT_EQ(ChooseNumberedName(901, OutputMode::RunFolder, isTaken).name, "varbo_901_00001.jpg") << "another size does not block";
 
     taken.clear();
     for (int i = 1; i <= 100; ++i) taken.insert(NumberedOutputName(901, i));
-    NameChoice desktopFull = ChooseNumberedName(901, 0, isTaken);
+    NameChoice desktopFull = ChooseNumberedName(901, OutputMode::Desktop, isTaken);
     EXPECT_TRUE(desktopFull.name.empty());
-    EXPECT_EQ(desktopFull.stopCode, 1) << "the 101st picture in Desktop mode";
-    EXPECT_EQ(ChooseNumberedName(901, 1, isTaken).name, "varbo_901_00101.jpg") << "output folder mode goes on";
+    EXPECT_EQ(desktopFull.stop, JobStop::DesktopFull) << "the 101st picture in Desktop mode";
+    EXPECT_EQ(ChooseNumberedName(901, OutputMode::RunFolder, isTaken).name, "varbo_901_00101.jpg") << "output folder mode goes on";
 
     int probes = 0;
-    NameChoice folderFull = ChooseNumberedName(901, 1, [&](const std::string&) { ++probes; return true; });
+    NameChoice folderFull = ChooseNumberedName(901, OutputMode::RunFolder, [&](const std::string&) { ++probes; return true; });
     EXPECT_TRUE(folderFull.name.empty());
-    EXPECT_EQ(folderFull.stopCode, 2);
+    EXPECT_EQ(folderFull.stop, JobStop::FolderFull);
     EXPECT_EQ(probes, 24999) << "number 25000 itself is never tried";
 }
 

@@ -73,3 +73,14 @@ TEST(DateMarker, EachPictureGetsItsOwnDate)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TextColourArgb, RedIsTheLowByteAndAlphaIs200)
+{
+    EXPECT_EQ(TextColourArgb(-1), 0xC8FFFFFFu) << "the start colour is white";
+    EXPECT_EQ(TextColourArgb(0x0040C0FF), 0xC8FFC040u) << "amber: red FF, green C0, blue 40";
+    EXPECT_EQ(TextColourArgb(0x00FF0000), 0xC80000FFu) << "blue";
+}
+
+} // namespace

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "app/run_folders.h"
+#include "engine/run_folders.h"
 
 namespace {
 

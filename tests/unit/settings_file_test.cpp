@@ -1,5 +1,5 @@
 // varbo.vars and varbo_text.txt as text: the 20-line format, the reader's
-// rules, the photo text read back, and the copy into the job parameters.
+// rules and the photo text read back.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,10 +81,8 @@ TEST(SettingsFileFormat, RoundTripKeepsEveryStoredField)
     SettingsRecord written = FullRecord();
     SettingsRecord read;
     read.Varbo_Photo = written.Varbo_Photo = "C:\\Now\\Varbo_Photo";  // line 9 is written, never read
-    JobParamsRecord job;
-    ApplySettingsFile(FormatSettingsFile(FullRecord()), read, job);
+    ApplySettingsFile(FormatSettingsFile(FullRecord()), read);
     EXPECT_EQ(FormatSettingsFile(read), FormatSettingsFile(written));
-    EXPECT_EQ(job.iJobKeepNames, 1) << "the engine's copy follows line 20";
 }
 
 // Each row changes one line of the defaults' file, reads it onto a record whose
@@ -125,8 +123,7 @@ TEST(SettingsFileReader, OneLineRules)
         s.LastDir = "C:\\Base";
         s.FontName = "Verdana";
         s.Varbo_Photo = "C:\\Desk\\Varbo_Photo";
-        JobParamsRecord job;
-        ApplySettingsFile(WithLine(kDefaultsFile, row.line, row.text), s, job);
+        ApplySettingsFile(WithLine(kDefaultsFile, row.line, row.text), s);
         const std::string file = "\n" + FormatSettingsFile(s);
         EXPECT_NE(file.find("\n" + row.written + "\n"), std::string::npos) << row.rule << file;
     }
@@ -137,8 +134,7 @@ TEST(SettingsFileReader, ShiftedFileMisassignsByPosition)
     std::string text = FormatSettingsFile(FullRecord());
     text.erase(0, text.find('\n') + 1);  // line 1 lost: every value moves up one place
     SettingsRecord s;
-    JobParamsRecord job;
-    ApplySettingsFile(text, s, job);
+    ApplySettingsFile(text, s);
     EXPECT_EQ(s.MaxPix, 100) << "Prots' value lands in MaxPix";
     EXPECT_EQ(s.Prots, 50) << "position 2 holds the Temp line's 0, clamped";
     EXPECT_EQ(s.LastDir, FullRecord().LastFile);
@@ -159,66 +155,3 @@ TEST(PhotoTextFromFile, LengthRulesCountCharacters)
     for (const auto& [rule, file, expected] : rows) EXPECT_EQ(PhotoTextFromFile(file), expected) << rule;
 }
 
-TEST(NormaliseSpaces, FoldsIntoOneLine)
-{
-    struct Row {
-        const char* rule;
-        std::string text;
-        int limit;
-        std::string expected;
-        int kept;
-    };
-    const Row rows[] = {
-        {"runs of blanks and line breaks become one blank", "  a  b\r\n\r\nc ", 511, "a b c ", 6},
-        {"tabs are kept, a blank after one too", "ab\t\t  cd", 511, "ab\t\t cd", 7},
-        {"characters, not bytes", "Ёж  \nик", 511, "Ёж ик", 5},
-        {"blanks and line breaks only give the default", " \r\n  \n", 511, kDefault, 0},
-        {"3 characters give the default", "ab ", 511, kDefault, 3},
-        {"4 characters stay", "ab c", 511, "ab c", 4},
-        {"the limit counts output characters", "яблоко", 4, "ябло", 4},
-        {"the walk ends after 3 x limit characters", "a" + std::string(20, ' ') + "bcdef", 4, kDefault, 2},
-    };
-    for (const Row& row : rows) {
-        std::string text = row.text;
-        EXPECT_EQ(NormaliseSpaces(text, row.limit), row.kept) << row.rule;
-        EXPECT_EQ(text, row.expected) << row.rule;
-    }
-}
-
-TEST(PrepareJob, CopiesTheTextSettings)
-{
-    SettingsRecord s;
-    s.FontName = "Verdana";
-    s.FontSize = 30;
-    s.Color = 255;
-    s.FontStyle = 2;
-    s.iTrProtextNoResize = 1;
-    JobParamsRecord job;
-    PrepareJob(s, job);
-    EXPECT_EQ(job.JobFontName + " " + std::to_string(job.iJobFontSize) + " " + std::to_string(job.iJobColor) + " " +
-                  std::to_string(job.iJobFontStyle) + " " + std::to_string(job.iJobNoResize),
-              "Verdana 30 255 2 1");
-
-    struct Row {
-        const char* rule;
-        int trProtext, place;
-        std::string text;
-        int mode;
-        std::string jobText;
-    };
-    const Row rows[] = {
-        {"TrProtext 0 gives mode 0 whatever the place", 0, 7, "abcd", 0, "abcd"},
-        {"a place keeps the text as it is", 1, 7, "  два  слова\nи", 7, "  два  слова\nи"},
-        {"stripes fold blanks and line breaks, keep tabs", 1, 10, "\n  a  b\r\nc\td ", 10, "a b c\td "},
-        {"stripes of blanks only give the default", 1, 10, " \n \n ", 10, kDefault},
-        {"at most 511 characters go to the job", 1, 3, Repeat("ж", 600), 3, Repeat("ж", 511)},
-    };
-    for (const Row& row : rows) {
-        s.TrProtext = row.trProtext;
-        s.iTrProtextN = row.place;
-        s.Protext = row.text;
-        PrepareJob(s, job);
-        EXPECT_EQ(job.iJobTextMode, row.mode) << row.rule;
-        EXPECT_EQ(job.JobText, row.jobText) << row.rule;
-    }
-}

@@ -71,9 +71,8 @@ TEST(RestoreInitialSettings, ResetsSizeAndQualityOnly)
     s.iTrProtextN = 9;
     s.iTrProtextNoResize = 1;
     s.iTrSaveFileName = 1;
-    int maxPixShown = 1200, protsShown = 95, hover = 5, lit = 2, progress = 100000;
 
-    RestoreInitialSettings(s, {maxPixShown, protsShown, hover, lit, progress});
+    RestoreInitialSettings(s);
 
     struct Row {
         const char* field;
@@ -82,8 +81,7 @@ TEST(RestoreInitialSettings, ResetsSizeAndQualityOnly)
     const Row reset[] = {
         {"MaxPix", s.MaxPix, 901},   {"MaxPixMin", s.MaxPixMin, 60},    {"MaxPixMax", s.MaxPixMax, 1700},
         {"Prots", s.Prots, 82},      {"ProtsMin", s.ProtsMin, 50},      {"ProtsMax", s.ProtsMax, 100},
-        {"VarboOver", s.VarboOver, 0}, {"MaxPixShown", maxPixShown, 901}, {"ProtsShown", protsShown, 82},
-        {"iHoverZone", hover, 0},    {"iSelectorLit", lit, 0},          {"iProgress", progress, 0},
+        {"VarboOver", s.VarboOver, 0},
         // The user's photo-text work stays.
         {"FontSize", s.FontSize, 30}, {"FontStyle", s.FontStyle, 2},    {"FontHeight", s.FontHeight, -40},
         {"Color", s.Color, 0x0000FF}, {"TrProtext", s.TrProtext, 1},    {"iTrProtextN", s.iTrProtextN, 9},

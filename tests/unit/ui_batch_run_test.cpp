@@ -1,142 +1,14 @@
-// The batch run's portable half: the picture filter, the name order of a
-// dropped folder, its list file, and the loop with pauses, Esc and end state.
+// The batch run's portable half: the loop with pauses, Esc and end state.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "ui/batch_run.h"
 
 namespace {
-
-std::string Repeat(const std::string& piece, int times)
-{
-    std::string s;
-    for (int i = 0; i < times; ++i) s += piece;
-    return s;
-}
-
-struct NameRow {
-    std::string path;
-    bool accepted;
-    const char* rule;
-};
-
-TEST(IsPictureName, LastFiveCharactersDecide)
-{
-    const NameRow rows[] = {
-        {"C:\\a\\IMG_1.JPG", true, "upper case extension"},
-        {"C:\\a\\scan.jpeg", true, "five-letter extension"},
-        {"C:\\a\\x.bmp", true, ".bmp"},
-        {"C:\\a\\x.GIF", true, ".gif"},
-        {"C:\\a\\x.Png", true, ".png"},
-        {"C:\\a\\x.tif", true, ".tif"},
-        {"C:\\a\\x.tiff", true, ".tiff holds .tif"},
-        {"C:\\a\\x.wmf", true, ".wmf"},
-        {"C:\\a\\x.emf", true, ".emf"},
-        {"C:\\a\\x.jpgx", true, "a substring test: .jpgx holds .jpg"},
-        {"C:\\a\\notes.txt", false, "not a picture"},
-        {"C:\\a\\x.jpg.txt", false, "only the end counts"},
-        {"C:\\a\\jpg", false, "no dot in the last five"},
-        {"C:\\a\\b.jpgph", false, ".jpg is no longer within the last five"},
-        {"ab.jpg", true, "6 characters is enough"},
-        {"a.jpg", false, "5 characters is too short"},
-        {"", false, "empty"},
-        {"C:\\фото\\Отпуск.JPG", true, "Cyrillic folder and name"},
-        {"C:\\a\\x.jpgф", true, "characters, not bytes: the last five are .jpgф"},
-        {"C:\\" + Repeat("ф", 300) + ".jpg", true, "307 characters in 607 bytes: characters count"},
-        {"C:\\" + Repeat("a", 504) + ".jpg", true, "511 characters"},
-        {"C:\\" + Repeat("a", 505) + ".jpg", false, "512 characters"},
-    };
-    for (const NameRow& r : rows) EXPECT_EQ(IsPictureName(r.path), r.accepted) << r.rule << ": " << r.path;
-}
-
-struct OrderRow {
-    const char* first;
-    const char* second;
-    const char* rule;
-};
-
-TEST(NtfsNameLess, OrdinalAfterUpperCasing)
-{
-    const OrderRow rows[] = {
-        {"a.jpg", "B.jpg", "case never decides"},
-        {"A.jpg", "b.jpg", "case never decides, the other way"},
-        {"a.jpg", "_a.jpg", "upper-cased 'A' (0x41) comes before '_' (0x5F)"},
-        {"10.jpg", "9.jpg", "digits compare one by one, not as numbers"},
-        {"IMG_10.jpg", "img_2.jpg", "ordinal: '1' before '2'"},
-        {"a b.jpg", "a.jpg", "a blank (0x20) before the dot (0x2E)"},
-        {"a-1.jpg", "a.jpg", "'-' (0x2D) before the dot"},
-        {"z.jpg", "é.jpg", "É (0xC9) after Z"},
-        {"z.jpg", "ÿ.jpg", "ÿ upper-cases to Ÿ (U+0178)"},
-        {"z.jpg", "а.jpg", "Latin before Cyrillic"},
-        {"ё.jpg", "а.jpg", "Ё (U+0401) before А (U+0410)"},
-        {"я.jpg", "Ѣ.jpg", "Я (U+042F) before Ѣ (U+0462)"},
-        {"😀.jpg", "ａ.jpg", "UTF-16 units: a surrogate (D83D) before full-width Ａ (FF21)"},
-    };
-    for (const OrderRow& r : rows) {
-        EXPECT_TRUE(NtfsNameLess(r.first, r.second)) << r.rule << ": " << r.first << " < " << r.second;
-        EXPECT_FALSE(NtfsNameLess(r.second, r.first)) << r.rule << ": " << r.second << " !< " << r.first;
-    }
-    // Names that differ only in case are the same name to NTFS.
-    for (const auto& [a, b] : std::vector<std::pair<const char*, const char*>>{
-             {"Photo.JPG", "photo.jpg"}, {"ФОТО.jpg", "фото.jpg"}, {"ÀÉÎ.jpg", "àéî.jpg"}, {"ΣΟΦΙΑ.jpg", "σοφια.jpg"}}) {
-        EXPECT_FALSE(NtfsNameLess(a, b)) << a << " vs " << b;
-        EXPECT_FALSE(NtfsNameLess(b, a)) << b << " vs " << a;
-    }
-}
-
-TEST(FolderPicturePaths, PicturesOnlySortedAndJoined)
-{
-    std::vector<ListedEntry> listing = {
-        {".", true, 0},
-        {"..", true, 0},
-        {"b.JPG", false, 10},
-        {"sub.jpg", true, 0},          // a folder named like a picture
-        {"empty.jpg", false, 0},       // nothing in it
-        {"notes.txt", false, 50},
-        {"A.png", false, 10},
-        {"_c.gif", false, 10},
-        {"Фото.jpg", false, 10},
-        {"big.tif", false, 5ull << 32},  // over 4 GB: the low 32 bits alone would say 0
-    };
-    const std::vector<std::string> expected = {
-        "D:\\Фото 2024\\A.png", "D:\\Фото 2024\\b.JPG", "D:\\Фото 2024\\big.tif", "D:\\Фото 2024\\_c.gif",
-        "D:\\Фото 2024\\Фото.jpg",
-    };
-    EXPECT_EQ(FolderPicturePaths("D:\\Фото 2024", listing), expected);
-    // A drive's root already ends in its separator.
-    EXPECT_EQ(FolderPicturePaths("E:\\", {{"x.jpg", false, 1}}), std::vector<std::string>{"E:\\x.jpg"});
-}
-
-TEST(FolderPicturePaths, TheFirst9000ByNameWhateverTheListingOrder)
-{
-    std::vector<ListedEntry> listing;
-    for (int i = 1; i <= 9500; ++i) {
-        char name[16];
-        snprintf(name, sizeof name, "%04d.jpg", i);
-        listing.push_back({name, false, 100});
-    }
-    std::mt19937 random(7);
-    std::shuffle(listing.begin(), listing.end(), random);  // a FAT drive or a share lists in any order
-    const std::vector<std::string> paths = FolderPicturePaths("F:\\cam", listing);
-    ASSERT_EQ(paths.size(), 9000u);
-    EXPECT_EQ(paths.front(), "F:\\cam\\0001.jpg");
-    EXPECT_EQ(paths[4999], "F:\\cam\\5000.jpg");
-    EXPECT_EQ(paths.back(), "F:\\cam\\9000.jpg");
-}
-
-TEST(FolderListFile, OnePathALineWithCrLf)
-{
-    EXPECT_EQ(FolderListText({"C:\\a\\1.jpg", "C:\\a\\Ж 2.png"}), "C:\\a\\1.jpg\r\nC:\\a\\Ж 2.png\r\n");
-    EXPECT_EQ(FolderListText({}), "");
-    EXPECT_EQ(ParseFolderList("C:\\a\\1.jpg\r\nC:\\a\\Ж 2.png\r\n"), (std::vector<std::string>{"C:\\a\\1.jpg", "C:\\a\\Ж 2.png"}));
-    EXPECT_EQ(ParseFolderList("x.jpg\n\r\n\ny.jpg"), (std::vector<std::string>{"x.jpg", "y.jpg"})) << "LF, blank lines, no last line end";
-    EXPECT_EQ(ParseFolderList(Repeat("p.jpg\r\n", 9001)).size(), 9000u);
-}
 
 TEST(SourceFolderOf, FileFolderOrGone)
 {
@@ -156,6 +28,13 @@ TEST(SourceFolderOf, FileFolderOrGone)
     for (const Row& r : rows) EXPECT_EQ(SourceFolderOf(r.path, r.kind), r.expected) << r.rule;
 }
 
+PictureResult Failed(JobStop stop)
+{
+    PictureResult r;
+    r.stop = stop;
+    return r;
+}
+
 // A scripted run: inputs by index, results by input, and what the run did.
 class ScriptedRun {
 public:
@@ -173,7 +52,10 @@ public:
             ran.push_back(path);
             auto it = outcomes.find(path);
             if (it != outcomes.end()) return it->second(state);
-            return PictureOutcome{true, 0, "OUT\\" + path};
+            PictureResult made;
+            made.made = true;
+            made.written = "OUT\\" + path;
+            return made;
         };
         hooks.probe = [](const std::string&) { return EntryKind::Other; };
         hooks.pause = [this] {
@@ -188,7 +70,7 @@ public:
     WindowStateRecord state;
     SettingsRecord settings;
     BatchHooks hooks;
-    std::map<std::string, std::function<PictureOutcome(WindowStateRecord&)>> outcomes;
+    std::map<std::string, std::function<PictureResult(WindowStateRecord&)>> outcomes;
     int escAtPause = 0;  // the hot key comes during this pause (1 = the first)
     std::vector<int> asked, progressAtRepaint, pausesAfter;
     std::vector<std::string> ran;
@@ -229,13 +111,14 @@ TEST(RunBatchLoop, EscStopsUnlessWithinTheLastTen)
         int escAtPause;
         size_t made;
         int progress, done, escState;
+        std::string note;
         const char* rule;
     } rows[] = {
-        {50, 1, 10, kProgressDoneWithout, 0, 2, "Esc in the pause after 10 of 50 stops before the 11th"},
-        {21, 1, 10, kProgressDoneWithout, 0, 2, "10 < 21 - 10: still stops"},
-        {20, 1, 20, kProgressDoneWithPictures, 10, 1, "10 of 20: within the last ten, goes on; the count restarts at the Esc"},
-        {45, 4, 45, kProgressDoneWithPictures, 5, 1, "Esc after 40 of 45 goes on: the result counts the 5 made after it"},
-        {50, 0, 50, kProgressDoneWithPictures, 50, 0, "no Esc"},
+        {50, 1, 10, 0, 0, 0, kRunStoppedNote, "Esc in the pause after 10 of 50 stops before the 11th"},
+        {21, 1, 10, 0, 0, 0, kRunStoppedNote, "10 < 21 - 10: still stops"},
+        {20, 1, 20, kProgressDoneWithPictures, 10, 1, "", "10 of 20: within the last ten, goes on; the count restarts at the Esc"},
+        {45, 4, 45, kProgressDoneWithPictures, 5, 1, "", "Esc after 40 of 45 goes on: the result counts the 5 made after it"},
+        {50, 0, 50, kProgressDoneWithPictures, 50, 0, "", "no Esc"},
     };
     for (const Row& r : rows) {
         ScriptedRun run(Pictures(r.inputs));
@@ -247,6 +130,8 @@ TEST(RunBatchLoop, EscStopsUnlessWithinTheLastTen)
             EXPECT_EQ(run.state.iDoneFiles, r.done) << r.rule;
         }
         EXPECT_EQ(run.state.iEscState, r.escState) << r.rule;
+        EXPECT_EQ(run.state.NoteText, r.note) << r.rule;
+        EXPECT_EQ(run.state.iNoteTicks, r.note.empty() ? 0 : kNoteTicks) << r.rule;
         EXPECT_EQ(run.state.iRunning, 0) << r.rule;
     }
 }
@@ -254,7 +139,7 @@ TEST(RunBatchLoop, EscStopsUnlessWithinTheLastTen)
 TEST(RunBatchLoop, AFailedPictureIsSkippedAndNotCounted)
 {
     ScriptedRun run(Pictures(12));
-    run.outcomes["D:\\in\\p3.jpg"] = [](WindowStateRecord&) { return PictureOutcome{}; };
+    run.outcomes["D:\\in\\p3.jpg"] = [](WindowStateRecord&) { return Failed(JobStop::Unreadable); };
     run.Go();
     EXPECT_EQ(run.ran.size(), 12u) << "the run goes on";
     EXPECT_EQ(run.pausesAfter, std::vector<int>{11}) << "the pause comes after the tenth picture made";
@@ -264,9 +149,9 @@ TEST(RunBatchLoop, AFailedPictureIsSkippedAndNotCounted)
 
 TEST(RunBatchLoop, AFullFolderStopsTheRun)
 {
-    for (int code : {1, 2}) {
+    for (const auto& [stop, code] : {std::pair{JobStop::DesktopFull, 1}, std::pair{JobStop::FolderFull, 2}}) {
         ScriptedRun run(Pictures(12));
-        run.outcomes["D:\\in\\p4.jpg"] = [code](WindowStateRecord&) { return PictureOutcome{false, code, ""}; };
+        run.outcomes["D:\\in\\p4.jpg"] = [stop](WindowStateRecord&) { return Failed(stop); };
         const BatchEnd end = run.Go();
         EXPECT_EQ(run.ran.size(), 4u) << "code " << code;
         EXPECT_EQ(run.settings.VarboOver, code);
@@ -299,8 +184,9 @@ TEST(RunBatchLoop, NothingUsableEndsWithoutPictures)
         ScriptedRun run(inputs);
         const BatchEnd end = run.Go();
         EXPECT_TRUE(run.ran.empty());
-        EXPECT_EQ(run.state.iProgress, kProgressDoneWithout);
-        EXPECT_EQ(run.state.iEscState, 0) << "so the painting says the file does not fit";
+        EXPECT_EQ(run.state.iProgress, 0);
+        EXPECT_EQ(run.state.NoteText, kNothingMadeNote);
+        EXPECT_EQ(run.state.iNoteTicks, kNoteTicks) << "a note: it stays its time whatever repaints meanwhile";
         EXPECT_FALSE(end.startEndTimer);
     }
 }
@@ -319,7 +205,7 @@ TEST(RunBatchLoop, AnEscDuringAFailingJobsBoxNeverMakesTheCountNegative)
     ScriptedRun run(Pictures(2));
     run.outcomes["D:\\in\\p1.jpg"] = [](WindowStateRecord& state) {
         EXPECT_TRUE(TakeRunEsc(state));  // the job's message box let the hot key through
-        return PictureOutcome{};
+        return Failed(JobStop::FontUnusable);
     };
     std::vector<int> seen;
     run.hooks.repaint = [&] { seen.push_back(run.state.iProgress); };

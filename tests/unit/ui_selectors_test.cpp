@@ -244,3 +244,24 @@ TEST(MouseMove, HandCursorOverTheBandEvenWhileSliding)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ShowResetSettings, DialsShowTheResetValuesAndNothingIsLit)
+{
+    WindowStateRecord state;
+    state.MaxPixShown = 1200;
+    state.ProtsShown = 95;
+    state.iHoverZone = 5;
+    state.iSelectorLit = 2;
+    state.iProgress = kProgressDoneWithPictures;
+    SettingsRecord settings;  // 901 and 82, as the reset leaves them
+    ShowResetSettings(state, settings);
+    EXPECT_EQ(state.MaxPixShown, 901);
+    EXPECT_EQ(state.ProtsShown, 82);
+    EXPECT_EQ(state.iHoverZone, 0);
+    EXPECT_EQ(state.iSelectorLit, 0);
+    EXPECT_EQ(state.iProgress, 0);
+}
+
+} // namespace

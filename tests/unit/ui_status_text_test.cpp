@@ -145,36 +145,18 @@ TEST(ChooseStatus, RunWithPicturesSaysWhereTheyWentAndStays)
     EXPECT_EQ(c.text, "Готово! Файлы Варбо (12)\nсозданы на Рабочем столе.");
 }
 
-TEST(ChooseStatus, RunWithoutPicturesIsShownOnce)
+TEST(ChooseStatus, PaintingLeavesTheStateAlone)
 {
     WindowStateRecord state;
-    state.iProgress = kProgressDoneWithout;
+    state.iEscState = 2;
+    state.iNoteTicks = 3;
+    state.NoteText = "Этот файл не подходит...";
     state.iHoverZone = 6;
-    StatusChoice c = ChooseStatus(state, SettingsRecord{}, 0, 1);
-    EXPECT_EQ(c.text, "Этот файл не подходит...");
-    EXPECT_EQ(c.progressLineEnd, 24) << "a line of length zero";
-    EXPECT_EQ(state.iProgress, 0);
-    c = ChooseStatus(state, SettingsRecord{}, 0, 1);
-    EXPECT_EQ(c.text, "Открыть папку Varbo_Photo,\nв которую Варбо помещает фотографии.");
-}
-
-TEST(ChooseStatus, RunStoppedByEscSaysSoOnceAndClearsTheMark)
-{
-    WindowStateRecord state;
-    state.iProgress = kProgressDoneWithout;
-    state.iEscState = 2;
+    const WindowStateRecord before = state;
     const StatusChoice c = ChooseStatus(state, SettingsRecord{}, 0, 1);
-    EXPECT_EQ(c.text, "Обработка файлов завершена...");
-    EXPECT_EQ(state.iEscState, 0);
-    EXPECT_EQ(state.iProgress, 0);
-}
-
-TEST(ChooseStatus, EscMarkOutsideTheEndTextStays)
-{
-    WindowStateRecord state;
-    state.iEscState = 2;
-    ChooseStatus(state, SettingsRecord{}, 0, 1);
-    EXPECT_EQ(state.iEscState, 2);
+    EXPECT_EQ(c.text, "Этот файл не подходит...") << "a note outlives any number of paints";
+    EXPECT_EQ(state.iEscState, before.iEscState);
+    EXPECT_EQ(state.iNoteTicks, before.iNoteTicks);
 }
 
 TEST(ShowNote, LongTextsAreCutWholeCharactersOnly)

@@ -64,8 +64,7 @@ TEST(ApplyPanelCommand, PlacementAndStripes)
     const int rows[][2] = {{711, 1}, {713, 3}, {715, 5}, {719, 9}, {710, 10}};
     for (const auto& r : rows) {
         SettingsRecord s;
-        JobParamsRecord job;
-        EXPECT_EQ(ApplyPanelCommand(static_cast<uintptr_t>(r[0]), s, job), CommandEffect::None);
+        EXPECT_EQ(ApplyPanelCommand(static_cast<uintptr_t>(r[0]), s), CommandEffect::None);
         EXPECT_EQ(s.iTrProtextN, r[1]) << "id " << r[0];
     }
 }
@@ -73,49 +72,43 @@ TEST(ApplyPanelCommand, PlacementAndStripes)
 TEST(ApplyPanelCommand, ShowTextTogglesAndSaysWhichWayTheControlsGo)
 {
     SettingsRecord s;
-    JobParamsRecord job;
-    EXPECT_EQ(ApplyPanelCommand(731, s, job), CommandEffect::EnableTextControls);
+    EXPECT_EQ(ApplyPanelCommand(731, s), CommandEffect::EnableTextControls);
     EXPECT_EQ(s.TrProtext, 1);
-    EXPECT_EQ(ApplyPanelCommand(731, s, job), CommandEffect::DisableTextControls);
+    EXPECT_EQ(ApplyPanelCommand(731, s), CommandEffect::DisableTextControls);
     EXPECT_EQ(s.TrProtext, 0);
 }
 
 TEST(ApplyPanelCommand, CopyToggles)
 {
     SettingsRecord s;
-    JobParamsRecord job;
-    ApplyPanelCommand(732, s, job);
+    ApplyPanelCommand(732, s);
     EXPECT_EQ(s.iTrProtextNoResize, 1);
-    ApplyPanelCommand(732, s, job);
+    ApplyPanelCommand(732, s);
     EXPECT_EQ(s.iTrProtextNoResize, 0);
 }
 
-TEST(ApplyPanelCommand, KeepNamesStepsAndTheEngineFollows)
+TEST(ApplyPanelCommand, KeepNamesSteps)
 {
     const int rows[][2] = {{0, 1}, {1, 0}, {2, 0}, {7, 0}};
     for (const auto& r : rows) {
         SettingsRecord s;
         s.iTrSaveFileName = r[0];
-        JobParamsRecord job;
-        job.iJobKeepNames = 5;
-        ApplyPanelCommand(733, s, job);
+        ApplyPanelCommand(733, s);
         EXPECT_EQ(s.iTrSaveFileName, r[1]) << "from " << r[0];
-        EXPECT_EQ(job.iJobKeepNames, r[1]) << "from " << r[0];
     }
 }
 
 TEST(ApplyPanelCommand, ButtonsAndDialogs)
 {
     SettingsRecord s;
-    JobParamsRecord job;
-    EXPECT_EQ(ApplyPanelCommand(701, s, job), CommandEffect::RunTestPicture);
-    EXPECT_EQ(ApplyPanelCommand(702, s, job), CommandEffect::PastePhotoText);
-    EXPECT_EQ(ApplyPanelCommand(703, s, job), CommandEffect::ClosePanel);
-    EXPECT_EQ(ApplyPanelCommand(741, s, job), CommandEffect::ChooseColour);
-    EXPECT_EQ(ApplyPanelCommand(751, s, job), CommandEffect::ChooseFont);
-    EXPECT_EQ(ApplyPanelCommand(751 | (1u << 16), s, job), CommandEffect::None) << "double click notification";
-    EXPECT_EQ(ApplyPanelCommand(751 | (3u << 16), s, job), CommandEffect::None) << "disable notification";
-    EXPECT_EQ(ApplyPanelCommand(1, s, job), CommandEffect::None);
+    EXPECT_EQ(ApplyPanelCommand(701, s), CommandEffect::RunTestPicture);
+    EXPECT_EQ(ApplyPanelCommand(702, s), CommandEffect::PastePhotoText);
+    EXPECT_EQ(ApplyPanelCommand(703, s), CommandEffect::ClosePanel);
+    EXPECT_EQ(ApplyPanelCommand(741, s), CommandEffect::ChooseColour);
+    EXPECT_EQ(ApplyPanelCommand(751, s), CommandEffect::ChooseFont);
+    EXPECT_EQ(ApplyPanelCommand(751 | (1u << 16), s), CommandEffect::None) << "double click notification";
+    EXPECT_EQ(ApplyPanelCommand(751 | (3u << 16), s), CommandEffect::None) << "disable notification";
+    EXPECT_EQ(ApplyPanelCommand(1, s), CommandEffect::None);
     EXPECT_EQ(s.iTrProtextN, 5) << "unchanged by buttons";
 }
 

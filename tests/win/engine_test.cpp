@@ -11,10 +11,9 @@
 
 #include "app/folders_win.h"
 #include "common/files_win.h"
+#include "common/folders_win.h"
 #include "common/messages.h"
-#include "common/state.h"
-#include "engine/job_params.h"
-#include "engine/job_state_win.h"
+#include "engine/job_win.h"
 #include "engine/output_names.h"
 #include "engine/photo_text.h"
 #include "engine/photo_text_win.h"
@@ -74,14 +73,8 @@ protected:
         ASSERT_NE(MakeFolderPath(JoinPath(root_, "Varbo_Photo")), 0);
         ASSERT_NE(MakeFolderPath(JoinPath(root_, "data")), 0);
         ASSERT_NE(MakeFolderPath(JoinPath(root_, "src")), 0);
-        Settings = SettingsRecord{};
-        Settings.Varbo_Photo = JoinPath(root_, "Varbo_Photo");
-        Folders.DataFolder = JoinPath(root_, "data");
-        Folders.OutSubfolder = "001";
-        JobParams = JobParamsRecord{};
-        JobResult = JobResultRecord{};
-        JobState.JobDeskDir = root_;
-        JobState.iJobToFolder = 1;
+        job_.outputFolder = JoinPath(root_, "Varbo_Photo");
+        job_.runFolder = JoinPath(job_.outputFolder, "001");
         SetMessageBoxHook([this](const std::string& text, const std::string& caption, unsigned) {
             boxes_.push_back(caption + "|" + text);
             return kAnswerNo;
@@ -89,6 +82,7 @@ protected:
     }
     void TearDown() override
     {
+        EXPECT_TRUE(boxes_.empty()) << "the engine shows no box; its caller shows the result's message";
         SetMessageBoxHook(nullptr);
         SHFILEOPSTRUCTA op{};
         std::string from = root_ + std::string(2, '\0');
@@ -104,7 +98,16 @@ protected:
         EXPECT_TRUE(WriteFileReplacing(path, bytes.data(), bytes.size()));
         return path;
     }
-    std::string RunFolder() const { return JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder); }
+    std::string RunFolder() const { return job_.runFolder; }
+    // The fixture's job on one source; the result is kept in last_.
+    int Transform(const std::string& source, int size, int quality)
+    {
+        job_.source = source;
+        job_.size = size;
+        job_.quality = quality;
+        last_ = TransformPicture(job_);
+        return last_.made ? 1 : 0;
+    }
     static JpegHeader HeaderOf(const std::string& path)
     {
         std::string bytes;
@@ -139,6 +142,8 @@ protected:
     }
 
     std::string root_;
+    PictureJob job_;
+    PictureResult last_;
     std::vector<std::string> boxes_;
     GdiplusSession gdiplus_;
 };
@@ -152,9 +157,9 @@ TEST_F(Engine, SizeRuleDpiAndNumberedNames)
     int number = 0;
     for (const Case& c : cases) {
         const std::string src = Source("pic.jpg", Jpeg(TestPicture(c.w, c.h)));
-        ASSERT_EQ(TransformPicture(src, 901, 82, 0), 1) << c.w << "x" << c.h;
+        ASSERT_EQ(Transform(src, 901, 82), 1) << c.w << "x" << c.h;
         const std::string out = JoinPath(RunFolder(), NumberedOutputName(901, ++number));
-        EXPECT_EQ(JobResult.LastOutFile, out);
+        EXPECT_EQ(last_.written, out);
         JpegHeader h = HeaderOf(out);
         EXPECT_EQ(h.width, c.wantW) << c.w << "x" << c.h;
         EXPECT_EQ(h.height, c.wantH) << c.w << "x" << c.h;
@@ -170,22 +175,21 @@ TEST_F(Engine, SizeRuleDpiAndNumberedNames)
     // A deleted number is used again.
     DeleteFileA(JoinPath(RunFolder(), NumberedOutputName(901, 2)).c_str());
     const std::string src = Source("again.jpg", Jpeg(TestPicture(800, 600)));
-    ASSERT_EQ(TransformPicture(src, 901, 82, 0), 1);
-    EXPECT_EQ(JobResult.LastOutFile, JoinPath(RunFolder(), "varbo_901_00002.jpg"));
-    EXPECT_TRUE(boxes_.empty());
+    ASSERT_EQ(Transform(src, 901, 82), 1);
+    EXPECT_EQ(last_.written, JoinPath(RunFolder(), "varbo_901_00002.jpg"));
 }
 
 TEST_F(Engine, CopyModeKeepsTheSizeOnlyWithText)
 {
     const std::string src = Source("big.jpg", Jpeg(TestPicture(4000, 3000)));
-    JobParams.iJobNoResize = 1;
-    JobParams.iJobTextMode = 0;
-    ASSERT_EQ(TransformPicture(src, 901, 82, 0), 1);
-    EXPECT_EQ(HeaderOf(JobResult.LastOutFile).width, 901) << "no text: copy mode has no effect";
-    JobParams.iJobTextMode = 5;
-    JobParams.JobText = "Копия";
-    ASSERT_EQ(TransformPicture(src, 901, 82, 0), 1);
-    JpegHeader h = HeaderOf(JobResult.LastOutFile);
+    job_.text.keepSize = true;
+    job_.text.mode = 0;
+    ASSERT_EQ(Transform(src, 901, 82), 1);
+    EXPECT_EQ(HeaderOf(last_.written).width, 901) << "no text: copy mode has no effect";
+    job_.text.mode = 5;
+    job_.text.text = "Копия";
+    ASSERT_EQ(Transform(src, 901, 82), 1);
+    JpegHeader h = HeaderOf(last_.written);
     EXPECT_EQ(h.width, 4000);
     EXPECT_EQ(h.height, 3000);
 }
@@ -193,8 +197,8 @@ TEST_F(Engine, CopyModeKeepsTheSizeOnlyWithText)
 TEST_F(Engine, ExifOrientationIsAppliedAndNotCopied)
 {
     const std::string src = Source("phone.jpg", WithOrientation(Jpeg(TestPicture(4000, 3000)), 6));
-    ASSERT_EQ(TransformPicture(src, 901, 82, 0), 1);
-    Image out = Decoded(JobResult.LastOutFile);
+    ASSERT_EQ(Transform(src, 901, 82), 1);
+    Image out = Decoded(last_.written);
     ASSERT_EQ(out.width, 675);
     ASSERT_EQ(out.height, 901);
     // Orientation 6: the stored top-left corner is shown at the top right.
@@ -203,19 +207,19 @@ TEST_F(Engine, ExifOrientationIsAppliedAndNotCopied)
     EXPECT_GT(topRight[2], 180);
     EXPECT_LT(topRight[0], 60);
     EXPECT_LT(topLeft[2], 150);
-    EXPECT_EQ(HeaderOf(JobResult.LastOutFile).orientation, 1) << "no EXIF is written";
+    EXPECT_EQ(HeaderOf(last_.written).orientation, 1) << "no EXIF is written";
 }
 
 TEST_F(Engine, KeptNamesUnicodeAndQuality)
 {
-    JobParams.iJobKeepNames = 1;
+    job_.keepNames = true;
     const std::string src = Source("фото é ü 😀.jpg", Jpeg(TestPicture(1600, 1200)));
-    ASSERT_EQ(TransformPicture(src, 1200, 50, 0), 1);
+    ASSERT_EQ(Transform(src, 1200, 50), 1);
     const std::string low = JoinPath(RunFolder(), "v1200_фото é ü 😀.jpg");
-    EXPECT_EQ(JobResult.LastOutFile, low);
+    EXPECT_EQ(last_.written, low);
     std::string lowBytes;
     ASSERT_TRUE(ReadFileBytes(low, lowBytes));
-    ASSERT_EQ(TransformPicture(src, 1200, 100, 0), 1) << "the same name is replaced";
+    ASSERT_EQ(Transform(src, 1200, 100), 1) << "the same name is replaced";
     std::string highBytes;
     ASSERT_TRUE(ReadFileBytes(low, highBytes));
     EXPECT_GT(highBytes.size(), lowBytes.size() * 2) << "quality 100 against 50";
@@ -224,19 +228,18 @@ TEST_F(Engine, KeptNamesUnicodeAndQuality)
 
 TEST_F(Engine, DesktopModeStopsAtTheHundredFirstPicture)
 {
-    JobState.iJobToFolder = 0;
+    job_.mode = OutputMode::Desktop;
     ASSERT_NE(MakeFolderPath(RunFolder()), 0);
     for (int i = 1; i <= 100; ++i) {
         const std::string path = JoinPath(RunFolder(), NumberedOutputName(901, i));
         WriteFileReplacing(path, "x", 1);
     }
     const std::string src = Source("one.jpg", Jpeg(TestPicture(400, 300)));
-    JobResult.LastOutFile = "before";
-    EXPECT_EQ(TransformPicture(src, 901, 82, 0), 0);
-    EXPECT_EQ(JobResult.iJobStop, 1);
-    EXPECT_EQ(JobResult.LastOutFile, "before");
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0], std::string("Результат|") + kDesktopFullMessage);
+    EXPECT_EQ(Transform(src, 901, 82), 0);
+    EXPECT_EQ(last_.stop, JobStop::DesktopFull);
+    EXPECT_TRUE(last_.written.empty());
+    EXPECT_EQ(last_.message, kDesktopFullMessage);
+    EXPECT_EQ(last_.caption, " ") << "the default caption";
 }
 
 TEST_F(Engine, HostileFilesFailQuietly)
@@ -258,10 +261,10 @@ TEST_F(Engine, HostileFilesFailQuietly)
         {"huge.png", hugePng},
         {"huge.jpg", hugeJpeg},
     };
-    for (const auto& [name, bytes] : files) EXPECT_EQ(TransformPicture(Source(name, bytes), 901, 82, 0), 0) << name;
+    for (const auto& [name, bytes] : files) EXPECT_EQ(Transform(Source(name, bytes), 901, 82), 0) << name;
     EXPECT_EQ(OutputCount(), 0);
-    EXPECT_TRUE(boxes_.empty());
-    EXPECT_EQ(JobResult.iJobStop, 0);
+    EXPECT_EQ(last_.stop, JobStop::Unreadable);
+    EXPECT_TRUE(last_.message.empty());
 }
 
 TEST_F(Engine, PicturesAreRecognisedByContentNotName)
@@ -278,8 +281,8 @@ TEST_F(Engine, PicturesAreRecognisedByContentNotName)
     put32(22, h);
     bmp[26] = 1, bmp[28] = 24;
     for (size_t i = 54; i < bmp.size(); i += 3) bmp[i + 1] = '\xC0';  // green
-    ASSERT_EQ(TransformPicture(Source("actually_a_bmp.jpg", bmp), 901, 90, 0), 1);
-    Image out = Decoded(JobResult.LastOutFile);
+    ASSERT_EQ(Transform(Source("actually_a_bmp.jpg", bmp), 901, 90), 1);
+    Image out = Decoded(last_.written);
     EXPECT_EQ(out.width, 901);
     EXPECT_EQ(out.height, 675);
     EXPECT_GT(out.Row(300)[3 * 450 + 1], 170);
@@ -288,9 +291,9 @@ TEST_F(Engine, PicturesAreRecognisedByContentNotName)
 TEST_F(Engine, PhotoTextPlacesAndStripes)
 {
     const std::string src = Source("dark.jpg", Jpeg(TestPicture(901, 675, 10)));
-    JobParams.JobText = "ВАРБО ТЕКСТ";
-    JobParams.iJobFontSize = 40;
-    JobParams.iJobColor = -1;
+    job_.text.text = "ВАРБО ТЕКСТ";
+    job_.text.fontSize = 40;
+    job_.text.colour = -1;
 
     auto brightIn = [](const Image& img, int x0, int y0, int x1, int y1) {
         int n = 0;
@@ -298,9 +301,9 @@ TEST_F(Engine, PhotoTextPlacesAndStripes)
             for (int x = x0; x < x1; ++x) n += Brightness(img, x, y) > 128;
         return n;
     };
-    JobParams.iJobTextMode = 7;  // bottom left
-    ASSERT_EQ(TransformPicture(src, 901, 95, 0), 1);
-    Image bottomLeft = Decoded(JobResult.LastOutFile);
+    job_.text.mode = 7;  // bottom left
+    ASSERT_EQ(Transform(src, 901, 95), 1);
+    Image bottomLeft = Decoded(last_.written);
     EXPECT_GT(brightIn(bottomLeft, 20, 560, 450, 651), 200) << "text near the lower left corner";
     EXPECT_EQ(brightIn(bottomLeft, 0, 0, 901, 450), 0) << "nothing elsewhere";
     EXPECT_EQ(brightIn(bottomLeft, 460, 450, 901, 675), 0);
@@ -311,60 +314,60 @@ TEST_F(Engine, PhotoTextPlacesAndStripes)
     EXPECT_GE(brightest, 190);
     EXPECT_LE(brightest, 222);
 
-    JobParams.iJobTextMode = 3;  // top right
-    ASSERT_EQ(TransformPicture(src, 901, 95, 0), 1);
-    Image topRight = Decoded(JobResult.LastOutFile);
+    job_.text.mode = 3;  // top right
+    ASSERT_EQ(Transform(src, 901, 95), 1);
+    Image topRight = Decoded(last_.written);
     EXPECT_GT(brightIn(topRight, 450, 24, 881, 120), 200);
     EXPECT_EQ(brightIn(topRight, 0, 200, 901, 675), 0);
 
-    JobParams.iJobTextMode = kTextModeStripes;
-    JobParams.JobText = "abc";
-    ASSERT_EQ(TransformPicture(src, 901, 95, 0), 1);
-    Image stripes = Decoded(JobResult.LastOutFile);
+    job_.text.mode = kTextModeStripes;
+    job_.text.text = "abc";
+    ASSERT_EQ(Transform(src, 901, 95), 1);
+    Image stripes = Decoded(last_.written);
     // Bands: (675 - 40) / 3 = 211; lines at y 20, 231 (bottom-aligned), 442 and 653 (bottom-aligned).
     EXPECT_GT(brightIn(stripes, 0, 18, 901, 40), 100);
     EXPECT_GT(brightIn(stripes, 0, 210, 901, 233), 100);
     EXPECT_GT(brightIn(stripes, 0, 440, 901, 462), 100);
     EXPECT_GT(brightIn(stripes, 0, 632, 901, 655), 100);
     EXPECT_EQ(brightIn(stripes, 0, 60, 901, 200), 0);
-    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Engine, UnusableFontWritesNothing)
 {
     const std::string src = Source("pic.jpg", Jpeg(TestPicture(800, 600)));
-    JobParams.iJobTextMode = 5;
-    JobParams.JobText = "Текст";
-    JobParams.JobFontName = "No Such Font Family";
-    EXPECT_EQ(TransformPicture(src, 901, 82, 0), 0);
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0], std::string("No Such Font Family|") + kFontUnusableMessage);
+    job_.text.mode = 5;
+    job_.text.text = "Текст";
+    job_.text.fontName = "No Such Font Family";
+    EXPECT_EQ(Transform(src, 901, 82), 0);
+    EXPECT_EQ(last_.stop, JobStop::FontUnusable);
+    EXPECT_EQ(last_.message, kFontUnusableMessage);
+    EXPECT_EQ(last_.caption, "No Such Font Family");
     EXPECT_EQ(OutputCount(), 0);
 }
 
 TEST_F(Engine, FailedSaveIsAFailureAndLeavesNoScraps)
 {
-    JobParams.iJobKeepNames = 1;
+    job_.keepNames = true;
     const std::string src = Source("blocked.jpg", Jpeg(TestPicture(800, 600)));
     // A folder stands where the picture would go.
     ASSERT_NE(MakeFolderPath(JoinPath(RunFolder(), "v901_blocked.jpg")), 0);
-    JobResult.LastOutFile = "before";
-    EXPECT_EQ(TransformPicture(src, 901, 82, 0), 0);
-    EXPECT_EQ(JobResult.LastOutFile, "before");
+    EXPECT_EQ(Transform(src, 901, 82), 0);
+    EXPECT_EQ(last_.stop, JobStop::SaveFailed);
     EXPECT_EQ(OutputCount(), 0) << "no temporary file is left behind";
 
     // A file stands where the run folder would go.
-    JobParams.iJobKeepNames = 0;
-    Folders.OutSubfolder = "002";
+    job_.keepNames = false;
+    job_.runFolder = JoinPath(job_.outputFolder, "002");
     WriteFileReplacing(RunFolder(), "x", 1);
-    EXPECT_EQ(TransformPicture(src, 901, 82, 0), 0);
+    EXPECT_EQ(Transform(src, 901, 82), 0);
 }
 
 TEST_F(Engine, TestRunWritesTest2AndFileDates)
 {
     const std::string src = Source("dated.jpg", Jpeg(TestPicture(800, 600)));
-    ASSERT_EQ(TransformPicture(src, 901, 82, 1), 1);
-    EXPECT_EQ(JobResult.LastOutFile, JoinPath(Folders.DataFolder, "Test2.jpg"));
+    job_.testPicture = JoinPath(JoinPath(root_, "data"), "Test2.jpg");
+    ASSERT_EQ(Transform(src, 901, 82), 1);
+    EXPECT_EQ(last_.written, job_.testPicture);
     EXPECT_EQ(OutputCount(), 0) << "nothing goes to the run folder";
 
     // 5 March 2024, 14:07 local time.
@@ -381,6 +384,56 @@ TEST_F(Engine, TestRunWritesTest2AndFileDates)
     EXPECT_FALSE(FileDateText(src + ".missing", true).has_value());
 }
 
+// Nothing of one job carries into the next: two different jobs in turn give
+// the same pictures as each alone.
+TEST_F(Engine, JobsAreIndependentValues)
+{
+    const std::string src = Source("pic.jpg", Jpeg(TestPicture(1600, 1200, 10)));
+    PictureJob withText = job_;
+    withText.source = src;
+    withText.size = 600;
+    withText.keepNames = true;
+    withText.text.mode = 5;
+    withText.text.text = "Текст";
+    withText.text.fontSize = 40;
+    PictureJob plain = job_;
+    plain.source = src;
+    plain.size = 300;
+    plain.quality = 60;
+
+    const PictureResult first = TransformPicture(withText);
+    std::string firstBytes;
+    ASSERT_TRUE(first.made && ReadFileBytes(first.written, firstBytes));
+    const PictureResult other = TransformPicture(plain);
+    ASSERT_TRUE(other.made);
+    EXPECT_EQ(other.written, JoinPath(RunFolder(), "varbo_300_00001.jpg")) << "numbered: the other job's names";
+    Image otherPicture = Decoded(other.written);
+    EXPECT_EQ(otherPicture.width, 300);
+    EXPECT_LT(Brightness(otherPicture, 150, 112), 40) << "no text from the other job";
+    const PictureResult again = TransformPicture(withText);
+    std::string againBytes;
+    ASSERT_TRUE(again.made && ReadFileBytes(again.written, againBytes));
+    EXPECT_EQ(again.written, first.written);
+    EXPECT_EQ(againBytes, firstBytes);
+}
+
+// The output folder is gone (deleted while the program runs): it is made
+// again, this picture is skipped with a message, the next one goes through.
+TEST_F(Engine, AMissingOutputFolderIsMadeAgainAndThePictureSkipped)
+{
+    job_.source = Source("pic.jpg", Jpeg(TestPicture(800, 600)));
+    job_.outputFolder = JoinPath(root_, "gone");
+    job_.runFolder = JoinPath(job_.outputFolder, "001");
+    PictureResult r = RunPictureJob(job_);
+    EXPECT_FALSE(r.made);
+    EXPECT_EQ(r.stop, JobStop::None) << "a batch run goes on";
+    EXPECT_EQ(r.message, "Папка Варбо создана на Рабочем столе.   \nОбработка файлов пропущена.  ");
+    EXPECT_TRUE(IsFolder(job_.outputFolder));
+    r = RunPictureJob(job_);
+    EXPECT_TRUE(r.made);
+    EXPECT_TRUE(r.message.empty());
+}
+
 } // namespace
 
 namespace {
@@ -390,23 +443,23 @@ namespace {
 TEST_F(Engine, PhotoTextOnTheTestPhoto)
 {
     const std::string src = Source("Test.jpg", EmbeddedTestPicture());
-    JobParams.iJobFontSize = 28;
-    JobParams.iJobFontStyle = 1;
-    JobParams.iJobColor = 0x0040C0FF;  // amber: red FF, green C0, blue 40
-    ASSERT_EQ(TransformPicture(src, 901, 90, 0), 1);
+    job_.text.fontSize = 28;
+    job_.text.fontStyle = 1;
+    job_.text.colour = 0x0040C0FF;  // amber: red FF, green C0, blue 40
+    ASSERT_EQ(Transform(src, 901, 90), 1);
     std::string plain;
-    ASSERT_TRUE(ReadFileBytes(JobResult.LastOutFile, plain));
+    ASSERT_TRUE(ReadFileBytes(last_.written, plain));
     const char* artefacts = std::getenv("VARBO_ARTEFACTS");
     for (int mode = 1; mode <= 10; ++mode) {
-        JobParams.iJobTextMode = mode;
-        JobParams.JobText = mode == 10 ? "Varbo Pro" : "Место " + std::to_string(mode) + ": Байконур _Date_Time_";
-        if (mode == 5) JobParams.JobText = "Текст на изображении. Щелкните по нему, чтобы изменить!";
-        ASSERT_EQ(TransformPicture(src, 901, 90, 0), 1) << "mode " << mode;
+        job_.text.mode = mode;
+        job_.text.text = mode == 10 ? "Varbo Pro" : "Место " + std::to_string(mode) + ": Байконур _Date_Time_";
+        if (mode == 5) job_.text.text = "Текст на изображении. Щелкните по нему, чтобы изменить!";
+        ASSERT_EQ(Transform(src, 901, 90), 1) << "mode " << mode;
         std::string withText;
-        ASSERT_TRUE(ReadFileBytes(JobResult.LastOutFile, withText));
+        ASSERT_TRUE(ReadFileBytes(last_.written, withText));
         EXPECT_NE(withText, plain) << "mode " << mode << " drew nothing";
         if (artefacts && *artefacts)
-            CopyFileA(JobResult.LastOutFile.c_str(), JoinPath(artefacts, "text_mode_" + std::to_string(mode) + ".jpg").c_str(), FALSE);
+            CopyFileA(last_.written.c_str(), JoinPath(artefacts, "text_mode_" + std::to_string(mode) + ".jpg").c_str(), FALSE);
     }
 }
 

@@ -3,15 +3,15 @@
 
 #include "app/folders_win.h"
 #include "common/files_win.h"
+#include "common/folders_win.h"
 #include "temp_folder.h"
 
 TEST(PathExists, DropsOneTrailingLineFeed)
 {
     TempFolder dir;
     ASSERT_TRUE(WriteBytes(dir / "a.jpg", "x"));
-    std::string path = dir / "a.jpg\n";
+    const std::string path = dir / "a.jpg\n";
     EXPECT_TRUE(PathExists(path));
-    EXPECT_EQ(path, dir / "a.jpg") << "the line feed goes in place";
     EXPECT_FALSE(PathExists(dir / "a.jpg\n\n"));
     EXPECT_TRUE(PathExists(dir.path()));
     EXPECT_FALSE(PathExists(dir / "b.jpg"));

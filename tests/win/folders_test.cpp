@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "app/folders_win.h"
+#include "common/folders_win.h"
+#include "engine/run_folders_win.h"
 #include "common/state.h"
 #include "temp_folder.h"
 
@@ -88,7 +90,7 @@ TEST(RunFolderScan, Table)
         for (const char* name : row.files) WriteBytes(dir / name, "user's file");
         Settings.Varbo_Photo = dir.path();
         std::string name;
-        EXPECT_EQ(ScanRunFolders(name), row.next) << row.rule;
+        EXPECT_EQ(ScanRunFolders(dir.path(), name), row.next) << row.rule;
         EXPECT_EQ(name, row.name) << row.rule;
         FindLastRunFolder();
         EXPECT_EQ(Folders.OutSubfolder, row.last) << row.rule;
@@ -99,7 +101,7 @@ TEST(RunFolderScan, Table)
     for (const std::string& output : {dir / "missing", dir / "a file"}) {
         Settings.Varbo_Photo = output;
         std::string name;
-        EXPECT_EQ(ScanRunFolders(name), 0) << "cannot be searched: " << output;
+        EXPECT_EQ(ScanRunFolders(output, name), 0) << "cannot be searched: " << output;
         EXPECT_EQ(name, "001");
     }
     Settings.Varbo_Photo = savedOutput;

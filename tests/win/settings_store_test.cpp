@@ -3,7 +3,6 @@
 
 #include "app/settings_store_win.h"
 #include "common/state.h"
-#include "engine/job_params.h"
 #include "temp_folder.h"
 
 namespace {
@@ -13,19 +12,16 @@ protected:
     void SetUp() override
     {
         savedSettings_ = Settings;
-        savedJob_ = JobParams;
         Settings = SettingsRecord{};
     }
     void TearDown() override
     {
         Settings = savedSettings_;
-        JobParams = savedJob_;
     }
     TempFolder dir;
 
 private:
     SettingsRecord savedSettings_;
-    JobParamsRecord savedJob_;
 };
 
 int CountOf(const std::string& text, const std::string& piece)
@@ -61,12 +57,11 @@ TEST_F(SettingsStore, RoundTripThroughDisk)
     EXPECT_EQ(ReadBytes(dir / "varbo_text.txt"), "Строка 1\r\nСтрока 2") << "line breaks as CR LF, no line end added";
 
     Settings = SettingsRecord{};
-    JobParams.iJobKeepNames = 0;
     EXPECT_TRUE(LoadSettings(dir.path()));
     EXPECT_EQ(Settings.MaxPix, 1024);
     EXPECT_EQ(Settings.LastFile, "D:\\Фото [2024]\\café 😀.jpg");
     EXPECT_EQ(Settings.Protext, "Строка 1\nСтрока 2");
-    EXPECT_EQ(JobParams.iJobKeepNames, 1);
+    EXPECT_EQ(Settings.iTrSaveFileName, 1);
 }
 
 TEST_F(SettingsStore, FilesOfAnEarlierVersionReadAsWindows1251)

@@ -9,12 +9,6 @@
 #include <thread>
 #include <vector>
 
-#include "app/folders_win.h"
-#include "common/messages.h"
-#include "common/state.h"
-#include "engine/job_params.h"
-#include "engine/job_state_win.h"
-#include "engine/job_win.h"
 #include "shell/hand_off.h"
 #include "shell/single_instance_win.h"
 #include "temp_folder.h"
@@ -330,63 +324,4 @@ TEST(HandleCopyData, APictureArrivingDuringAnotherIsAskedForAgain)
     HandOffTarget throwing;
     throwing.process = [](const std::string&) -> int { throw std::runtime_error("out of memory"); };
     EXPECT_EQ(HandleCopyData(&innerData, throwing), kHandOffFailed) << "no exception leaves the window procedure";
-}
-
-// A handed picture is made as a start with a picture makes it: MaxPix, no
-// photo text, the names rule of the settings; whatever job the window had
-// set up is as it was afterwards.
-TEST(RunHandedPicture, AsAStartWithAPictureAndTheWindowUndisturbed)
-{
-    TempFolder dir;
-    const SettingsRecord savedSettings = Settings;
-    const FolderRecord savedFolders = Folders;
-    std::vector<std::string> boxes;
-    SetMessageBoxHook([&](const std::string& text, const std::string&, unsigned) {
-        boxes.push_back(text);
-        return kAnswerNo;
-    });
-    ASSERT_TRUE(CreateDirectoryA((dir / "Varbo_Photo").c_str(), nullptr));
-    Settings = SettingsRecord{};
-    Settings.Varbo_Photo = dir / "Varbo_Photo";
-    Settings.MaxPix = 300;
-    Folders.OutSubfolder = "000";
-    const std::string source = dir / "Фото 1.jpg";
-    ASSERT_TRUE(WriteTestPicture(source));
-
-    // What a plain start with this picture makes, kept names on.
-    JobParams = JobParamsRecord{};
-    JobParams.iJobKeepNames = 1;
-    ASSERT_EQ(RunPictureJob(300, 0, source, 0, 0), 1);
-    const std::string plain = dir / "Varbo_Photo\\000\\v300_Фото 1.jpg";
-    const std::string plainBytes = ReadBytes(plain);
-    ASSERT_FALSE(plainBytes.empty());
-    DeleteFileA(plain.c_str());
-
-    // The window is in the middle of its own job: photo text on, names numbered.
-    Settings.iTrSaveFileName = 1;
-    JobParams = JobParamsRecord{};
-    JobParams.JobText = "Мой текст";
-    JobParams.iJobTextMode = 5;
-    JobParams.iJobKeepNames = 0;
-    JobResult.iJobStop = 2;
-    JobResult.LastOutFile = "prev.jpg";
-    JobState.iJobToFolder = 1;
-    JobState.JobDeskDir = R"(C:\Elsewhere)";
-
-    EXPECT_EQ(RunHandedPicture(source), 1);
-    EXPECT_EQ(ReadBytes(plain), plainBytes) << "same picture as a plain start: size 300, no photo text";
-    EXPECT_EQ(JobParams.JobText, "Мой текст");
-    EXPECT_EQ(JobParams.iJobTextMode, 5);
-    EXPECT_EQ(JobParams.iJobKeepNames, 0);
-    EXPECT_EQ(JobResult.iJobStop, 2);
-    EXPECT_EQ(JobResult.LastOutFile, "prev.jpg");
-    EXPECT_EQ(JobState.iJobToFolder, 1);
-    EXPECT_EQ(JobState.JobDeskDir, R"(C:\Elsewhere)");
-    EXPECT_TRUE(boxes.empty());
-
-    SetMessageBoxHook(nullptr);
-    JobParams = JobParamsRecord{};
-    JobResult = JobResultRecord{};
-    Settings = savedSettings;
-    Folders = savedFolders;
 }

@@ -1,6 +1,7 @@
-// The batch run under Wine: real drop handles, folder listings, the list
-// file, the wait dialog, the Esc hot key and the test-photo replacement. The
-// picture job is a stand-in here; the end-to-end tests run the real engine.
+// The batch run under Wine: real drop handles sent to the real main window,
+// folder listings, the list file, the wait dialog, the Esc hot key and the
+// test-photo replacement. The picture job is a stand-in here; the end-to-end
+// tests run the real engine.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,11 +12,9 @@
 
 #include "common/messages.h"
 #include "common/state.h"
-#include "engine/job_params.h"
 #include "temp_folder.h"
 #include "ui/batch_run_win.h"
 #include "ui/main_window_win.h"
-#include "ui/window_actions.h"
 #include "ui/window_state.h"
 #include "ui_test_window.h"
 
@@ -24,6 +23,21 @@ namespace {
 struct Box {
     std::string text, caption;
 };
+
+PictureResult Made(int n)
+{
+    PictureResult r;
+    r.made = true;
+    r.written = "C:\\out\\" + std::to_string(n) + ".jpg";
+    return r;
+}
+
+PictureResult Failed(JobStop stop)
+{
+    PictureResult r;
+    r.stop = stop;
+    return r;
+}
 
 class BatchRun : public testing::Test {
 protected:
@@ -37,11 +51,11 @@ protected:
         Folders.DataFolder = temp / "data";
         Folders.ListFile = temp / "data\\DropFolderList.txt";
         WindowState = WindowStateRecord{};
-        SetBatchPictureJob([this](const std::string& path) {
-            jobs.push_back(path);
-            CreateDirectoryA((Settings.Varbo_Photo + "\\" + Folders.OutSubfolder).c_str(), nullptr);  // as the engine does
+        SetBatchPictureJob([this](const PictureJob& job) {
+            jobs.push_back(job.source);
+            CreateDirectoryA(job.runFolder.c_str(), nullptr);  // as the engine does
             if (onJob) return onJob(static_cast<int>(jobs.size()));
-            return PictureOutcome{true, 0, "C:\\out\\" + std::to_string(jobs.size()) + ".jpg"};
+            return Made(static_cast<int>(jobs.size()));
         });
         SetMessageBoxHook([this](const std::string& text, const std::string& caption, unsigned) {
             boxes.push_back({text, caption});
@@ -52,10 +66,11 @@ protected:
     {
         SetBatchPictureJob(nullptr);
         SetMessageBoxHook(nullptr);
-        UnregisterRunHotKey(window.get());
-        KillTimer(window.get(), kTimerRunEnd);
     }
-    void Drop(const std::vector<std::string>& paths) { HandleDroppedFiles(window.get(), MakeDrop(paths)); }
+    void Drop(const std::vector<std::string>& paths)
+    {
+        SendMessageA(window.get(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+    }
     std::string File(const std::string& name, const std::string& bytes = "picture bytes")
     {
         const std::string path = temp / name;
@@ -73,7 +88,7 @@ protected:
     TempFolder temp;
     TestMainWindow window;
     std::vector<std::string> jobs;
-    std::function<PictureOutcome(int n)> onJob;
+    std::function<PictureResult(int n)> onJob;
     std::vector<Box> boxes;
 };
 
@@ -132,45 +147,45 @@ TEST_F(BatchRun, OnlyNonPicturesEndWithoutPicturesAndWithoutATimer)
     EXPECT_TRUE(jobs.empty());
     EXPECT_EQ(Folders.iOutSubfolderNo, 1) << "the folder icon stays on the last run folder that exists";
     EXPECT_EQ(Folders.OutSubfolder, "001");
-    EXPECT_EQ(WindowState.iProgress, kProgressDoneWithout);
-    EXPECT_EQ(WindowState.iEscState, 0);
+    EXPECT_EQ(WindowState.iProgress, 0);
+    EXPECT_EQ(WindowState.NoteText, "Этот файл не подходит...");
     EXPECT_FALSE(KillTimer(window.get(), kTimerRunEnd));
 }
 
 TEST_F(BatchRun, EscBelongsToTheRunOnlyWhileItGoes)
 {
-    TestMainWindow other;
-    auto escFree = [&] {
-        const bool free = RegisterHotKey(other.get(), 1, 0, VK_ESCAPE) != 0;
-        if (free) UnregisterHotKey(other.get(), 1);
+    auto escFree = [] {
+        const bool free = RegisterHotKey(nullptr, 0x2222, 0, VK_ESCAPE) != 0;
+        if (free) UnregisterHotKey(nullptr, 0x2222);
         return free;
     };
     ASSERT_TRUE(escFree()) << "another program holds Esc; this test cannot tell";
     std::vector<bool> freeDuringJobs;
     onJob = [&](int n) {
         freeDuringJobs.push_back(escFree());
-        return PictureOutcome{true, 0, "C:\\out\\" + std::to_string(n) + ".jpg"};
+        return Made(n);
     };
     Drop(Names(3));
     EXPECT_EQ(freeDuringJobs, (std::vector<bool>{false, false, false})) << "held while the run goes";
     EXPECT_TRUE(escFree()) << "given back when the run ends";
 
-    onJob = [&](int) { return PictureOutcome{}; };  // a run whose pictures all fail gives it back too
+    onJob = [&](int) { return Failed(JobStop::Unreadable); };  // a run whose pictures all fail gives it back too
     Drop(Names(2));
     EXPECT_TRUE(escFree());
 }
 
-TEST_F(BatchRun, ARunCutShortByAnExceptionIsStillOver)
+TEST_F(BatchRun, APictureThatThrowsFailsAloneAndTheRunGoesOn)
 {
-    onJob = [](int n) -> PictureOutcome {
+    onJob = [](int n) -> PictureResult {
         if (n == 2) throw std::runtime_error("out of memory");
-        return PictureOutcome{true, 0, "C:\\out\\1.jpg"};
+        return Made(n);
     };
-    EXPECT_ANY_THROW(Drop(Names(5)));  // the window procedure catches it
+    Drop(Names(5));
+    EXPECT_EQ(jobs.size(), 5u);
+    EXPECT_EQ(WindowState.iDoneFiles, 4);
     EXPECT_EQ(WindowState.iRunning, 0) << "the next drop is taken";
-    TestMainWindow other;
-    EXPECT_TRUE(RegisterHotKey(other.get(), 1, 0, VK_ESCAPE)) << "Esc is given back";
-    UnregisterHotKey(other.get(), 1);
+    EXPECT_TRUE(RegisterHotKey(nullptr, 0x2222, 0, VK_ESCAPE)) << "Esc is given back";
+    UnregisterHotKey(nullptr, 0x2222);
 }
 
 TEST_F(BatchRun, EscInThePauseAfterTenOfFiftyStopsTheRunAtOnce)
@@ -178,14 +193,14 @@ TEST_F(BatchRun, EscInThePauseAfterTenOfFiftyStopsTheRunAtOnce)
     onJob = [&](int n) {
         // The key arrives while the tenth picture is made; the pause takes it in.
         if (n == 10) PostMessageA(window.get(), WM_HOTKEY, kRunHotKeyId, MAKELPARAM(0, VK_ESCAPE));
-        return PictureOutcome{true, 0, "C:\\out\\" + std::to_string(n) + ".jpg"};
+        return Made(n);
     };
     const auto start = std::chrono::steady_clock::now();
     Drop(Names(50));
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(jobs.size(), 10u);
-    EXPECT_EQ(WindowState.iProgress, kProgressDoneWithout) << "shown as 'Обработка файлов завершена...'";
-    EXPECT_EQ(WindowState.iEscState, 2);
+    EXPECT_EQ(WindowState.iProgress, 0);
+    EXPECT_EQ(WindowState.NoteText, "Обработка файлов завершена...");
     EXPECT_LT(ms, 1000) << "the 1.5-second pause ended at once";
 }
 
@@ -193,7 +208,7 @@ TEST_F(BatchRun, EscWithinTheLastTenGoesOn)
 {
     onJob = [&](int n) {
         if (n == 10) PostMessageA(window.get(), WM_HOTKEY, kRunHotKeyId, MAKELPARAM(0, VK_ESCAPE));
-        return PictureOutcome{true, 0, "C:\\out\\" + std::to_string(n) + ".jpg"};
+        return Made(n);
     };
     Drop(Names(15));
     EXPECT_EQ(jobs.size(), 15u);
@@ -224,7 +239,7 @@ TEST_F(BatchRun, ADropDuringARunIsIgnoredWhole)
 
 TEST_F(BatchRun, AFullOutputFolderStopsTheRunAndClosesTheWindow)
 {
-    onJob = [&](int n) { return n == 3 ? PictureOutcome{false, 2, ""} : PictureOutcome{true, 0, "C:\\out\\x.jpg"}; };
+    onJob = [&](int n) { return n == 3 ? Failed(JobStop::FolderFull) : Made(n); };
     Drop(Names(12));
     EXPECT_EQ(jobs.size(), 3u);
     EXPECT_EQ(Settings.VarboOver, 2);
@@ -282,7 +297,7 @@ TEST_F(BatchRun, ThePauseDialogIsPracticallyInvisible)
 {
     RECT seen{-1, -1, -1, -1};
     bool found = false;
-    onJob = [&](int n) { return PictureOutcome{true, 0, "C:\\out\\" + std::to_string(n) + ".jpg"}; };
+    onJob = [&](int n) { return Made(n); };
     DialogDriver driver([&](HWND dialog) {
         found = WindowTitle(dialog) == "Обработка файлов";
         GetWindowRect(dialog, &seen);

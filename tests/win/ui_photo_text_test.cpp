@@ -12,11 +12,10 @@
 #include "app/folders_win.h"
 #include "common/messages.h"
 #include "common/state.h"
-#include "engine/job_params.h"
+#include "resource_ids.h"
 #include "shell/launch_win.h"
 #include "temp_folder.h"
 #include "ui/photo_text_flows_win.h"
-#include "ui/window_actions.h"
 #include "ui/window_state.h"
 #include "ui_test_window.h"
 
@@ -76,6 +75,13 @@ protected:
         PutOnClipboard(L"");
     }
 
+    // The right click on the photo-text field, as the window takes it.
+    void RightClickOnThePhotoText()
+    {
+        WindowState.iHoverZone = kZonePhotoText;
+        SendMessageA(window.get(), WM_RBUTTONDOWN, MK_RBUTTON, 0);
+    }
+
     TempFolder temp;
     TestMainWindow window;
     std::vector<Box> boxes;
@@ -98,11 +104,12 @@ TEST_F(PhotoText, PasteAsksWithTheFirst500CharactersAndAYesStoresThem)
 TEST_F(PhotoText, PasteAnsweredNoChangesNothing)
 {
     answer = kAnswerNo;
+    const std::string shown = window.FieldText();
     ASSERT_TRUE(PutOnClipboard(L"Подпись для фото"));
     PastePhotoText(window.get());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(Settings.Protext, ProtextDefault);
-    EXPECT_EQ(window.FieldText(), "");
+    EXPECT_EQ(window.FieldText(), shown);
 }
 
 TEST_F(PhotoText, PasteOfAnEmptyOrShortClipboardExplains)
@@ -126,7 +133,7 @@ TEST_F(PhotoText, RestoreBringsBackTheFirstTextAndTestPhoto)
     ASSERT_TRUE(WriteBytes(temp / "Test0.jpg", "first test photo"));
     ASSERT_TRUE(WriteBytes(temp / "Test.jpg", "a photo the user dropped"));
     Settings.Protext = "моя подпись";
-    RestoreFirstPhotoText(window.get());
+    RightClickOnThePhotoText();
     EXPECT_EQ(Settings.Protext, ProtextDefault);
     EXPECT_EQ(window.FieldText(), ProtextDefault);
     EXPECT_EQ(ReadBytes(temp / "Test.jpg"), "first test photo");
@@ -138,7 +145,7 @@ TEST_F(PhotoText, RestoreWithoutTheFirstTestPhotoStillRestoresTheText)
 {
     ASSERT_TRUE(WriteBytes(temp / "Test.jpg", "a photo the user dropped"));
     Settings.Protext = "моя подпись";
-    RestoreFirstPhotoText(window.get());
+    RightClickOnThePhotoText();
     EXPECT_EQ(Settings.Protext, ProtextDefault);
     EXPECT_EQ(ReadBytes(temp / "Test.jpg"), "a photo the user dropped");
     EXPECT_EQ(WindowState.iNoteTicks, 0) << "no note";
@@ -151,12 +158,12 @@ TEST_F(PhotoText, TheEditorShowsTheTextAndSavesWhatIsTyped)
     bool imagesLoaded = false;
     DialogDriver driver([&](HWND dialog) {
         caption = WindowTitle(dialog);
-        shown = ItemText(dialog, kIdProtextEdit);
-        imagesLoaded = SendDlgItemMessageA(dialog, kIdProtextSave, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0 &&
-                       SendDlgItemMessageA(dialog, kIdProtextClose, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
-        SetDlgItemTextW(dialog, kIdProtextEdit, L"Новый\r\nтекст 😀");
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kIdProtextSave, STN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, kIdProtextSave)));
+        shown = ItemText(dialog, IDC_PROTEXT_EDIT);
+        imagesLoaded = SendDlgItemMessageA(dialog, IDC_PROTEXT_SAVE, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0 &&
+                       SendDlgItemMessageA(dialog, IDC_PROTEXT_CLOSE, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0;
+        SetDlgItemTextW(dialog, IDC_PROTEXT_EDIT, L"Новый\r\nтекст 😀");
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROTEXT_SAVE, STN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_PROTEXT_SAVE)));
     });
     OpenPhotoTextEditor(window.get());
     ASSERT_TRUE(driver.acted());
@@ -172,16 +179,16 @@ TEST_F(PhotoText, TheEditorClearedGivesTheDefaultAndClosedKeepsTheText)
     Settings.Protext = "старая подпись";
     {
         DialogDriver driver([](HWND dialog) {
-            SetDlgItemTextW(dialog, kIdProtextEdit, L"abc");
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kIdProtextClose, STN_CLICKED), 0);
+            SetDlgItemTextW(dialog, IDC_PROTEXT_EDIT, L"abc");
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROTEXT_CLOSE, STN_CLICKED), 0);
         });
         OpenPhotoTextEditor(window.get());
     }
     EXPECT_EQ(Settings.Protext, "старая подпись") << "closed with the close image";
     {
         DialogDriver driver([](HWND dialog) {
-            SetDlgItemTextW(dialog, kIdProtextEdit, L"abc");
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kIdProtextSave, STN_CLICKED), 0);
+            SetDlgItemTextW(dialog, IDC_PROTEXT_EDIT, L"abc");
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_PROTEXT_SAVE, STN_CLICKED), 0);
         });
         OpenPhotoTextEditor(window.get());
     }
@@ -269,7 +276,7 @@ TEST_F(PhotoText, TheTestPictureCarriesTheTextEvenWithShowTextOff)
         Settings.iTrProtextN = place;
         Settings.MaxPix = 300;
         DeleteFileA((temp / "Test2.jpg").c_str());
-        RunTestPicture(window.get());
+        SendMessageA(window.get(), WM_COMMAND, kIdTestButton, 0);  // "Тест"
         return ReadBytes(temp / "Test2.jpg");
     };
     ASSERT_TRUE(WriteBytes(temp / "Test.jpg", EmbeddedTestPicture()));

@@ -1,7 +1,7 @@
 #pragma once
-// Helpers for the window-side tests: a hidden stand-in for the main window,
-// a drop handle as the shell makes one, and a driver that acts on a modal
-// dialog from inside its own message loop.
+// Helpers for the window-side tests: the main window in this process, a drop
+// handle as the shell makes one, and a driver that acts on a modal dialog from
+// inside its own message loop.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -11,48 +11,44 @@
 #include <vector>
 
 #include "common/wide_win.h"
+#include "imaging/gdiplus_win.h"
 #include "ui/main_window_win.h"
-#include "ui/window_actions.h"
 #include "ui/window_commands.h"
 
-// A hidden top-level window that passes the Esc hot key on as the main window
-// does, with the photo-text field (id 721) as its one child.
+// The program's own main window, made as start-up makes it (class and
+// procedure), but not shown. The window's artwork needs GDI+, which is started
+// first and shut down last.
 class TestMainWindow {
 public:
-    TestMainWindow()
+    TestMainWindow() : class_(GetModuleHandleA(nullptr)), window_(CreateMainWindow(GetModuleHandleA(nullptr))) {}
+    ~TestMainWindow()
     {
-        static const bool registered = [] {
-            WNDCLASSA wc{};
-            wc.lpfnWndProc = Proc;
-            wc.hInstance = GetModuleHandleA(nullptr);
-            wc.lpszClassName = "VarboUiTestWindow";
-            return RegisterClassA(&wc) != 0;
-        }();
-        (void)registered;
-        window_ = CreateWindowExA(0, "VarboUiTestWindow", "ui test", WS_OVERLAPPEDWINDOW, 0, 0, 400, 250, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-        field_ = CreateWindowExA(0, "STATIC", "", WS_CHILD, 100, 182, 257, 35, window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdPhotoText)), GetModuleHandleA(nullptr), nullptr);
+        if (window_ && IsWindow(window_)) DestroyWindow(window_);
+        DrainQueue();
     }
-    ~TestMainWindow() { DestroyWindow(window_); }
     TestMainWindow(const TestMainWindow&) = delete;
     TestMainWindow& operator=(const TestMainWindow&) = delete;
     HWND get() const { return window_; }
     std::string FieldText() const
     {
-        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(field_)) + 1, L'\0');
-        text.resize(static_cast<size_t>(GetWindowTextW(field_, text.data(), static_cast<int>(text.size()))));
+        HWND field = GetDlgItem(window_, kIdPhotoText);
+        std::wstring text(static_cast<size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
+        text.resize(static_cast<size_t>(GetWindowTextW(field, text.data(), static_cast<int>(text.size()))));
         return Narrow(text);
+    }
+    // The window posts its quit message when destroyed; it must not reach the next test.
+    static void DrainQueue()
+    {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message != WM_QUIT) DispatchMessageA(&msg);
+        }
     }
 
 private:
-    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
-    {
-        if (m == WM_HOTKEY) HandleRunHotKey(w, static_cast<int>(wp));
-        return DefWindowProcA(w, m, wp, lp);
-    }
-    HWND window_ = nullptr;
-    HWND field_ = nullptr;
+    GdiplusSession gdiplus_;
+    MainWindowClass class_;
+    HWND window_;
 };
 
 // A drop handle holding `paths` (UTF-8), in order, as the shell hands one over.

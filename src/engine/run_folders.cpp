@@ -1,4 +1,4 @@
-#include "app/run_folders.h"
+#include "engine/run_folders.h"
 
 #include "common/text.h"
 

@@ -1,0 +1,95 @@
+#pragma once
+// Every Win32 handle the program opens has one owner from this header, so the
+// release calls (CloseHandle, FindClose, RegCloseKey, DeleteObject,
+// DragFinish) appear here and nowhere else. GDI+ objects have their own owners
+// in imaging/gdiplus_win.h.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <string>
+
+// A non-copyable, movable owner of one handle. `Traits` gives the empty value,
+// how to tell a live handle, and how to release it.
+template <class Traits>
+class Owner {
+public:
+    using Handle = typename Traits::Handle;
+    Owner() = default;
+    explicit Owner(Handle h) : h_(h) {}
+    ~Owner() { reset(); }
+    Owner(const Owner&) = delete;
+    Owner& operator=(const Owner&) = delete;
+    Owner(Owner&& other) noexcept : h_(other.release()) {}
+    Owner& operator=(Owner&& other) noexcept
+    {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    Handle get() const { return h_; }
+    Handle* out() { reset(); return &h_; }  // RegOpenKeyExA(..., key.out())
+    Handle release() { Handle h = h_; h_ = Traits::Empty(); return h; }
+    void reset(Handle h = Traits::Empty())
+    {
+        if (Traits::Live(h_)) Traits::Free(h_);
+        h_ = h;
+    }
+    explicit operator bool() const { return Traits::Live(h_); }
+private:
+    Handle h_ = Traits::Empty();
+};
+
+namespace owner_traits {
+
+// Kernel handles: CreateFile answers INVALID_HANDLE_VALUE, CreateMutex null; both are empty.
+struct Kernel {
+    using Handle = HANDLE;
+    static Handle Empty() { return nullptr; }
+    static bool Live(Handle h) { return h && h != INVALID_HANDLE_VALUE; }
+    static void Free(Handle h) { CloseHandle(h); }
+};
+struct Find {
+    using Handle = HANDLE;
+    static Handle Empty() { return INVALID_HANDLE_VALUE; }
+    static bool Live(Handle h) { return h && h != INVALID_HANDLE_VALUE; }
+    static void Free(Handle h) { FindClose(h); }
+};
+struct Registry {
+    using Handle = HKEY;
+    static Handle Empty() { return nullptr; }
+    static bool Live(Handle h) { return h != nullptr; }
+    static void Free(Handle h) { RegCloseKey(h); }
+};
+template <class T>
+struct Gdi {
+    using Handle = T;
+    static Handle Empty() { return nullptr; }
+    static bool Live(Handle h) { return h != nullptr; }
+    static void Free(Handle h) { DeleteObject(h); }
+};
+struct Drop {
+    using Handle = HDROP;
+    static Handle Empty() { return nullptr; }
+    static bool Live(Handle h) { return h != nullptr; }
+    static void Free(Handle h) { DragFinish(h); }
+};
+
+} // namespace owner_traits
+
+using FileHandle = Owner<owner_traits::Kernel>;  // files, mutexes, any kernel object
+using FindHandle = Owner<owner_traits::Find>;
+using RegKey = Owner<owner_traits::Registry>;
+template <class T>
+using GdiObject = Owner<owner_traits::Gdi<T>>;  // HBITMAP, HBRUSH, HFONT
+using DropHandle = Owner<owner_traits::Drop>;
+
+// Closes a file now and tells whether the system took it: a write may fail
+// only at the close (a network drive, a full disk).
+inline bool CloseNow(FileHandle& file)
+{
+    const HANDLE h = file.release();
+    return !owner_traits::Kernel::Live(h) || CloseHandle(h) != 0;
+}
+
+// The full path of the program's own file; empty when the system cannot say.
+std::string ModuleFilePath();

@@ -1,4 +1,0 @@
-#include "engine/job_params.h"
-
-JobParamsRecord JobParams;
-JobResultRecord JobResult;

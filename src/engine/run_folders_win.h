@@ -1,0 +1,9 @@
+#pragma once
+// The numbered run folders on disk.
+#include <string>
+
+// The next free run-folder number in the output folder and its name; 0 and
+// "001" when the output folder cannot be searched.
+int ScanRunFolders(const std::string& outputFolder, std::string& name);
+// The highest run folder that exists as a folder, or 0 when there is none.
+int LastRunFolderNumber(const std::string& outputFolder);
