@@ -18,3 +18,7 @@ if(VARBO_UNIT_TESTS)
     target_link_libraries(unit_tests PRIVATE varbo_core GTest::gtest_main)
     gtest_discover_tests(unit_tests TEST_PREFIX "unit." DISCOVERY_TIMEOUT 30)
 endif()
+
+# The rules of the source tree a compiler does not see (layers, no hidden
+# records in the engine, handles released only by their owners).
+add_test(NAME source.layers COMMAND ${CMAKE_SOURCE_DIR}/tools/check-layers)
