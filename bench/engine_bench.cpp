@@ -4,14 +4,19 @@
 //   varbo_bench.exe IN_FOLDER OUT_FOLDER SIZE QUALITY [gdiplus]
 // With "gdiplus" the final resample is GDI+'s DrawImageRectI in its
 // high-quality bicubic mode instead of the engine's Lanczos filter, to compare.
-// Prints one line per picture and a total; the peak memory of the process last.
+// With "-j N", N threads take the pictures one after another, as a batch
+// run's workers do. Prints one line per picture and the wall time of the
+// whole; the peak memory of the process last.
 #include <windows.h>
 
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <string>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "common/files_win.h"
@@ -57,13 +62,19 @@ static bool LoadWithGdiplusResample(const std::string& path, int size, Image& ou
 
 int main(int argc, char** argv)
 {
-    if (argc != 5 && argc != 6) {
-        std::fprintf(stderr, "usage: varbo_bench IN_FOLDER OUT_FOLDER SIZE QUALITY\n");
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: varbo_bench IN_FOLDER OUT_FOLDER SIZE QUALITY [gdiplus] [-j WORKERS]\n");
         return 2;
     }
     const std::string in = argv[1], out = argv[2];
     const int size = std::atoi(argv[3]), quality = std::atoi(argv[4]);
-    const bool gdiplusResample = argc == 6 && std::string(argv[5]) == "gdiplus";
+    bool gdiplusResample = false;
+    int workers = 1;
+    for (int i = 5; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "gdiplus") gdiplusResample = true;
+        else if (arg == "-j" && i + 1 < argc) workers = std::max(1, std::atoi(argv[++i]));
+    }
     GdiplusSession gdiplus;
 
     std::vector<std::string> names;
@@ -75,25 +86,36 @@ int main(int argc, char** argv)
         } while (FindNextFileA(search.get(), &found));
     }
 
-    int done = 0;
-    double total = 0;
-    for (const std::string& name : names) {
-        const double start = Seconds();
-        Image picture;
-        std::vector<uint8_t> jpeg;
-        const std::string path = JoinPath(in, name);
-        bool ok = (gdiplusResample ? LoadWithGdiplusResample(path, size, picture) : LoadPicture(path, size, false, picture)) &&
-                  EncodeJpeg(picture, quality, jpeg) &&
-                  WriteFileReplacing(JoinPath(out, name), jpeg.data(), jpeg.size());
-        const double took = Seconds() - start;
-        total += took;
-        done += ok;
-        std::printf("%s %s %dx%d %.1f ms %zu bytes\n", ok ? "ok" : "FAILED", name.c_str(), picture.width, picture.height,
-                    took * 1000, jpeg.size());
-    }
+    // Each worker takes the next picture until none is left, as a batch run's workers do.
+    std::atomic<size_t> next{0};
+    std::atomic<int> done{0};
+    std::mutex printing;
+    auto work = [&] {
+        for (size_t i = next++; i < names.size(); i = next++) {
+            const double start = Seconds();
+            Image picture;
+            std::vector<uint8_t> jpeg;
+            const std::string path = JoinPath(in, names[i]);
+            const bool ok =
+                (gdiplusResample ? LoadWithGdiplusResample(path, size, picture) : LoadPicture(path, size, false, picture)) &&
+                EncodeJpeg(picture, quality, jpeg) && WriteFileReplacing(JoinPath(out, names[i]), jpeg.data(), jpeg.size());
+            const double took = Seconds() - start;
+            done += ok;
+            std::lock_guard<std::mutex> lock(printing);
+            std::printf("%s %s %dx%d %.1f ms %zu bytes\n", ok ? "ok" : "FAILED", names[i].c_str(), picture.width,
+                        picture.height, took * 1000, jpeg.size());
+        }
+    };
+    const double start = Seconds();
+    std::vector<std::thread> threads;
+    for (int w = 1; w < workers; ++w) threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads) t.join();
+    const double total = Seconds() - start;
+
     PROCESS_MEMORY_COUNTERS memory{};
     GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
-    std::printf("total %d pictures %.3f s\n", done, total);
+    std::printf("total %d pictures %.3f s with %d workers\n", done.load(), total, workers);
     std::printf("peak %.1f MB\n", static_cast<double>(memory.PeakPagefileUsage) / (1024.0 * 1024.0));
     return done == static_cast<int>(names.size()) ? 0 : 1;
 }

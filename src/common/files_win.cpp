@@ -41,6 +41,22 @@ FileStream OpenFileStream(std::string path, const char* mode)
     return FileStream(std::fopen(path.c_str(), mode));
 }
 
+bool ReadFileHead(const std::string& path, size_t maxBytes, std::string& head, uint64_t& fileSize)
+{
+    head.clear();
+    const FileHandle h(CreateFileA(WithoutTrailingLineFeed(path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!h || !GetFileSizeEx(h.get(), &size) || size.QuadPart < 0) return false;
+    fileSize = static_cast<uint64_t>(size.QuadPart);
+    head.resize(static_cast<size_t>(std::min<uint64_t>(fileSize, maxBytes)));
+    DWORD got = 0;
+    if (!head.empty() && !ReadFile(h.get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr)) return false;
+    head.resize(got);
+    return true;
+}
+
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t maxBytes)
 {
     const FileHandle h(CreateFileA(WithoutTrailingLineFeed(path).c_str(), GENERIC_READ,
@@ -68,12 +84,18 @@ bool ReadFileBytes(const std::string& path, std::string& bytes, size_t maxBytes)
     return ok;
 }
 
-bool WriteFileReplacing(const std::string& path, const void* data, size_t size)
+namespace {
+
+enum class MoveRule { Replace, KeepExisting };
+
+// The bytes under a temporary name, then moved to `target`; the temporary file
+// never stays behind.
+NewFileOutcome WriteThenMove(const std::string& path, const void* data, size_t size, MoveRule rule)
 {
     const std::string target = WithoutTrailingLineFeed(path);
-    const std::string temp = target + Format(".%lu.part", GetCurrentProcessId());
+    const std::string temp = target + Format(".%lu.%lu.part", GetCurrentProcessId(), GetCurrentThreadId());
     FileHandle h(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) return false;
+    if (!h) return NewFileOutcome::Failed;
     bool ok = true;
     const char* p = static_cast<const char*>(data);
     size_t done = 0;
@@ -85,14 +107,32 @@ bool WriteFileReplacing(const std::string& path, const void* data, size_t size)
     }
     ok = ok && FlushFileBuffers(h.get());
     ok = CloseNow(h) && ok;
-    if (ok) {
+    NewFileOutcome outcome = ok ? NewFileOutcome::Written : NewFileOutcome::Failed;
+    if (ok && rule == MoveRule::Replace) {
         // A read-only file in the way would make the move fail.
         DWORD a = GetFileAttributesA(target.c_str());
         if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-        ok = MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            outcome = NewFileOutcome::Failed;
+    } else if (ok && !MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        // The move without replacing is the test and the claim in one step.
+        const DWORD error = GetLastError();
+        outcome = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? NewFileOutcome::NameTaken : NewFileOutcome::Failed;
     }
-    if (!ok) DeleteFileA(temp.c_str());
-    return ok;
+    if (outcome != NewFileOutcome::Written) DeleteFileA(temp.c_str());
+    return outcome;
+}
+
+} // namespace
+
+bool WriteFileReplacing(const std::string& path, const void* data, size_t size)
+{
+    return WriteThenMove(path, data, size, MoveRule::Replace) == NewFileOutcome::Written;
+}
+
+NewFileOutcome WriteNewFile(const std::string& path, const void* data, size_t size)
+{
+    return WriteThenMove(path, data, size, MoveRule::KeepExisting);
 }
 
 std::string ModuleFilePath()

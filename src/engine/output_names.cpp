@@ -2,9 +2,6 @@
 
 #include "common/text.h"
 
-const char* const kDesktopFullMessage =
-    "Рабочий стол переполнен файлами Варбо.    \nЧтобы программа работала дальше,    \nудалите часть файлов\n"
-    "или переместите их в какую-нибудь папку.     ";
 const char* const kFolderFullMessage =
     "Папка Варбо заполнена    \nи содержит более 25000 файлов.    \nВы можете её переименовать\n"
     "или поместить в другое место.     ";
@@ -33,13 +30,12 @@ std::string KeptOutputName(int size, std::string_view sourcePath)
     return Format("v%d_", size) + BaseNameOf(sourcePath) + ".jpg";
 }
 
-NameChoice ChooseNumberedName(int size, OutputMode mode, const std::function<bool(const std::string& name)>& taken)
+NameChoice ChooseNumberedName(int size, const std::function<bool(const std::string& name)>& taken, int first)
 {
-    for (int i = 1;; ++i) {
-        if (mode == OutputMode::Desktop && i > kDesktopModeLimit) return {{}, JobStop::DesktopFull};
+    for (int i = first < 1 ? 1 : first;; ++i) {
         if (i >= kFolderModeLimit) return {{}, JobStop::FolderFull};
         std::string name = NumberedOutputName(size, i);
-        if (!taken(name)) return {name, JobStop::None};
+        if (!taken(name)) return {name, JobStop::None, i};
     }
 }
 

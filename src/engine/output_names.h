@@ -6,10 +6,8 @@
 
 #include "engine/picture_job.h"
 
-constexpr int kDesktopModeLimit = 100;   // numbered pictures per run folder in Desktop mode
-constexpr int kFolderModeLimit = 25000;  // numbers stay below this in output folder mode
+constexpr int kFolderModeLimit = 25000;  // numbers in a run folder stay below this
 
-extern const char* const kDesktopFullMessage;
 extern const char* const kFolderFullMessage;
 
 // "00001" ... "24999": five digits, zero-padded.
@@ -23,12 +21,12 @@ std::string BaseNameOf(std::string_view path);
 
 struct NameChoice {
     std::string name;             // empty when refused
-    JobStop stop = JobStop::None; // why it was refused: DesktopFull or FolderFull
+    JobStop stop = JobStop::None; // FolderFull when refused
+    int number = 0;               // the number in a numbered name
 };
-// The first free number from 1 (`taken` answers whether a name is in use),
-// within the limit of the mode: the Desktop mode allows 1..100, the output
-// folder mode 1..24999.
-NameChoice ChooseNumberedName(int size, OutputMode mode, const std::function<bool(const std::string& name)>& taken);
+// The first free number from `first` on (`taken` answers whether a name is in
+// use), below 25000.
+NameChoice ChooseNumberedName(int size, const std::function<bool(const std::string& name)>& taken, int first = 1);
 
 struct Size2 {
     int width = 0, height = 0;

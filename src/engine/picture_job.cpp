@@ -6,7 +6,7 @@
 
 bool StopsTheRun(JobStop stop)
 {
-    return stop == JobStop::DesktopFull || stop == JobStop::FolderFull;
+    return stop == JobStop::FolderFull || stop == JobStop::SaveFailed;
 }
 
 PhotoText PrepareJob(const SettingsRecord& s)
@@ -30,7 +30,6 @@ PictureJob SettingsJob(const SettingsRecord& s, const FolderRecord& f)
     PictureJob job;
     job.size = s.MaxPix;
     job.quality = s.Prots;
-    job.mode = OutputMode::RunFolder;
     job.outputFolder = s.Varbo_Photo;
     job.runFolder = JoinPath(s.Varbo_Photo, f.OutSubfolder);
     job.keepNames = s.iTrSaveFileName != 0;
@@ -50,7 +49,6 @@ PictureJob StartPictureJob(const SettingsRecord& s, const FolderRecord& f, const
 {
     PictureJob job = SettingsJob(s, f);
     job.quality = 0;
-    job.mode = OutputMode::Desktop;
     job.outputFolder = desktop;
     return job;
 }
@@ -60,10 +58,7 @@ PictureJob TestPictureJob(const SettingsRecord& s, const FolderRecord& f, const 
     PictureJob job = SettingsJob(s, f);
     job.text = PrepareJob(s);
     job.text.mode = s.iTrProtextN;
-    if (!runToFolder) {
-        job.mode = OutputMode::Desktop;
-        job.outputFolder = desktop;
-    }
+    if (!runToFolder) job.outputFolder = desktop;
     job.testPicture = JoinPath(f.DataFolder, "Test2.jpg");
     return job;
 }

@@ -7,15 +7,10 @@
 
 #include "common/state.h"
 
-// Where the numbered names of a job are searched: the output folder mode allows
-// 1..24999 in the run folder, the Desktop mode (a start with a picture) 1..100.
-enum class OutputMode { RunFolder, Desktop };
-
 // Why a job made no picture.
 enum class JobStop {
     None,          // made, or skipped without a reason to stop (the output folder was just made again)
-    DesktopFull,   // Desktop mode: numbers 1..100 all taken
-    FolderFull,    // output folder mode: numbers 1..24999 all taken
+    FolderFull,    // numbers 1..24999 all taken in the run folder
     Unreadable,    // the source is no picture we can read
     FontUnusable,  // the photo text's font cannot be made
     SaveFailed,    // the output file could not be written
@@ -36,8 +31,7 @@ struct PictureJob {
     std::string source;
     int size = 0;                   // the longer side in pixels; 0 means kMaxPixDefault
     int quality = 0;                // JPEG quality 1..100; 0 means kJobQualityDefault
-    OutputMode mode = OutputMode::RunFolder;
-    std::string outputFolder;       // must exist for the job to run (Varbo_Photo, or the Desktop in Desktop mode)
+    std::string outputFolder;       // must exist for the job to run (Varbo_Photo, or the Desktop for a start with a picture)
     std::string runFolder;          // where the picture goes; made with the first picture
     std::string testPicture;        // when set, the picture is written here instead (the test command's Test2.jpg)
     bool keepNames = false;         // "v901_<source name>.jpg" instead of the next free number
@@ -54,7 +48,7 @@ struct PictureResult {
 
 constexpr int kJobQualityDefault = 80;  // a job's quality when none is given (a start with a picture)
 
-// A stop that ends a batch run: no later picture can get a name either.
+// A stop that ends a batch run: no later picture can be written either.
 bool StopsTheRun(JobStop stop);
 
 // The photo-text part of a job from the settings.
@@ -67,12 +61,12 @@ PhotoText PrepareJob(const SettingsRecord& settings);
 // size, quality, names and photo text.
 PictureJob BatchPictureJob(const SettingsRecord& settings, const FolderRecord& folders);
 // A start with a picture (Explorer's verb, the command line, a picture handed
-// to the running window): the Desktop mode, the settings' size and names, the
-// default quality, no photo text.
+// to the running window): the Desktop must exist, the settings' size and
+// names, the default quality, no photo text.
 PictureJob StartPictureJob(const SettingsRecord& settings, const FolderRecord& folders, const std::string& desktop);
 // The test command: Test2.jpg in the data folder with the text at its place
-// even while "Показывать текст" is off; the mode of the last drop
-// (`runToFolder`: output folder mode once files have been dropped).
+// even while "Показывать текст" is off. Until the first drop (`runToFolder`)
+// it needs the Desktop, as a start with a picture does; then Varbo_Photo.
 PictureJob TestPictureJob(const SettingsRecord& settings, const FolderRecord& folders, const std::string& desktop,
                           bool runToFolder);
 

@@ -79,69 +79,97 @@ bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out)
     return ScaleTo(out, OutputSize(out.width, out.height, size, keepSize));
 }
 
-NameChoice ChooseOutputName(const PictureJob& job, int size)
+namespace {
+
+int JobSize(const PictureJob& job)
+{
+    return job.size > 0 ? job.size : kMaxPixDefault;
+}
+
+PictureResult Failure(JobStop stop, std::string message = {}, std::string caption = " ")
+{
+    PictureResult result;
+    result.stop = stop;
+    result.message = std::move(message);
+    result.caption = std::move(caption);
+    return result;
+}
+
+} // namespace
+
+NameChoice ChooseOutputName(const PictureJob& job, int size, int first)
 {
     if (job.keepNames) return {KeptOutputName(size, job.source), JobStop::None};
     const std::string runFolder = WithoutTrailingLineFeed(job.runFolder);
-    return ChooseNumberedName(size, job.mode,
-                              [&](const std::string& candidate) { return PathExists(JoinPath(runFolder, candidate)); });
+    return ChooseNumberedName(
+        size, [&](const std::string& candidate) { return PathExists(JoinPath(runFolder, candidate)); }, first);
 }
 
-PictureResult TransformPicture(const PictureJob& job)
+MadePicture MakePicture(const PictureJob& job)
 {
-    PictureResult result;
+    MadePicture made;
     const std::string source = WithoutTrailingLineFeed(job.source);
-    const int size = job.size > 0 ? job.size : kMaxPixDefault;
     const int quality = job.quality <= 0 ? kJobQualityDefault : std::min(job.quality, 100);
     // The marker is resolved anew for every picture from the job's own text.
     const std::string text =
         PreparePictureText(job.text.text, [&](bool dateOnly) { return FileDateText(source, dateOnly); });
-
-    // The name is settled before the picture is read, in a test run too, so a
-    // full run folder stops a run before any work is done.
-    const NameChoice name = ChooseOutputName(job, size);
-    if (name.name.empty()) {
-        result.stop = name.stop;
-        result.message = name.stop == JobStop::DesktopFull ? kDesktopFullMessage : kFolderFullMessage;
-        return result;
-    }
-
     const bool withText = job.text.mode != 0;
     Image picture;
-    std::vector<uint8_t> jpeg;
-    if (!LoadPicture(source, size, withText && job.text.keepSize, picture)) {
-        result.stop = JobStop::Unreadable;
-        return result;
+    if (!LoadPicture(source, JobSize(job), withText && job.text.keepSize, picture)) {
+        made.failure = Failure(JobStop::Unreadable);
+        return made;
     }
     if (withText && !DrawPictureText(picture, job.text, text)) {
-        result.stop = JobStop::FontUnusable;
-        result.message = kFontUnusableMessage;
-        result.caption = job.text.fontName;
-        return result;
+        made.failure = Failure(JobStop::FontUnusable, kFontUnusableMessage, job.text.fontName);
+        return made;
     }
-    if (!EncodeJpeg(picture, quality, jpeg)) {
-        result.stop = JobStop::Unreadable;  // only when memory runs out
-        return result;
-    }
-    picture.Clear();
+    if (!EncodeJpeg(picture, quality, made.jpeg)) made.failure = Failure(JobStop::Unreadable);  // only when memory runs out
+    return made;
+}
 
-    std::string outPath;
+// Numbered names are claimed by the write itself: a name that another copy of
+// the program took since it was chosen is passed over for the next free one,
+// so two copies never write over each other's pictures.
+PictureResult SavePicture(const PictureJob& job, const std::vector<uint8_t>& jpeg)
+{
+    PictureResult result;
     if (!job.testPicture.empty()) {
-        outPath = WithoutTrailingLineFeed(job.testPicture);
-    } else {
-        // The run folder is made with the first picture that goes into it.
-        const std::string runFolder = WithoutTrailingLineFeed(job.runFolder);
-        if (MakeFolderPath(runFolder) == 0) {
-            result.stop = JobStop::SaveFailed;
-            return result;
-        }
-        outPath = JoinPath(runFolder, name.name);
-    }
-    if (!WriteFileReplacing(outPath, jpeg.data(), jpeg.size())) {
-        result.stop = JobStop::SaveFailed;
+        const std::string path = WithoutTrailingLineFeed(job.testPicture);
+        if (!WriteFileReplacing(path, jpeg.data(), jpeg.size())) return Failure(JobStop::SaveFailed);
+        result.made = true;
+        result.written = path;
         return result;
     }
-    result.made = true;
-    result.written = outPath;
-    return result;
+    // The run folder is made with the first picture that goes into it.
+    const std::string runFolder = WithoutTrailingLineFeed(job.runFolder);
+    if (MakeFolderPath(runFolder) == 0) return Failure(JobStop::SaveFailed);
+    const int size = JobSize(job);
+    for (int first = 1;;) {
+        const NameChoice name = ChooseOutputName(job, size, first);
+        if (name.name.empty()) return Failure(name.stop, kFolderFullMessage);
+        const std::string path = JoinPath(runFolder, name.name);
+        if (job.keepNames) {
+            if (!WriteFileReplacing(path, jpeg.data(), jpeg.size())) return Failure(JobStop::SaveFailed);
+        } else {
+            const NewFileOutcome outcome = WriteNewFile(path, jpeg.data(), jpeg.size());
+            if (outcome == NewFileOutcome::Failed) return Failure(JobStop::SaveFailed);
+            if (outcome == NewFileOutcome::NameTaken) {
+                first = name.number + 1;
+                continue;
+            }
+        }
+        result.made = true;
+        result.written = path;
+        return result;
+    }
+}
+
+PictureResult TransformPicture(const PictureJob& job)
+{
+    // A full run folder stops before any work is done, in a test run too.
+    const NameChoice name = ChooseOutputName(job, JobSize(job));
+    if (name.name.empty()) return Failure(name.stop, kFolderFullMessage);
+    const MadePicture made = MakePicture(job);
+    if (made.jpeg.empty()) return made.failure;
+    return SavePicture(job, made.jpeg);
 }

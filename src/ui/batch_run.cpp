@@ -1,8 +1,15 @@
 #include "ui/batch_run.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "engine/picture_list.h"
+
+namespace {
+// Pictures made ahead of the one being saved wait in memory as JPEGs; this
+// many at most, so a slow picture at the head cannot pile up the rest.
+constexpr int kMadeAheadPerWorker = 4;
+}
 
 std::string SourceFolderOf(const std::string& path, EntryKind kind)
 {
@@ -32,62 +39,174 @@ bool TakeRunEsc(WindowStateRecord& state)
     return true;
 }
 
-BatchEnd RunBatchLoop(WindowStateRecord& state, SettingsRecord& settings, const BatchHooks& hooks)
+int WorkerCount(unsigned logicalProcessors)
 {
-    state.iDropCount = std::clamp(state.iDropCount, 0, kMaxRunInputs);
-    state.iTotalFiles = state.iDropCount;
-    state.iEscState = 0;
-    state.iFileIndex = 0;
-    JobStop stop = JobStop::None;
+    return std::clamp(static_cast<int>(logicalProcessors), 1, kMaxWorkers);
+}
 
-    while (state.iFileIndex < state.iDropCount) {
-        state.iRunning = 1;
-        // Esc is taken in during the pauses; it stops the run unless fewer
-        // than ten inputs are left, which are then simply finished.
-        if (state.iFileIndex > 0 && state.iEscState == 1 && state.iFileIndex < state.iDropCount - kEscLastInputs) {
-            state.iEscState = 2;
+BatchCoordinator::BatchCoordinator(WindowStateRecord& state, SettingsRecord& settings, int workers, Hooks hooks)
+    : state_(state), settings_(settings), hooks_(std::move(hooks)), workers_(std::max(1, workers))
+{
+    state_.iDropCount = std::clamp(state_.iDropCount, 0, kMaxRunInputs);
+    state_.iTotalFiles = state_.iDropCount;
+    state_.iEscState = 0;
+    state_.iFileIndex = 0;
+    steps_.assign(static_cast<size_t>(state_.iDropCount), Step::Waiting);
+    paths_.assign(steps_.size(), std::string());
+}
+
+void BatchCoordinator::Start()
+{
+    state_.iRunning = 1;
+    Pump();
+    SaveNext();
+}
+
+bool BatchCoordinator::DispatchOver() const
+{
+    return stopStarting_ || next_ >= state_.iDropCount;
+}
+
+// Starts pictures in drop order while a worker is free. A name the shell
+// cannot give, or a dropped file that is no picture, is passed over; names
+// from a folder's list were filtered when listed.
+void BatchCoordinator::Pump()
+{
+    while (!DispatchOver() && making_ < workers_ && waitingToSave_ < kMadeAheadPerWorker * workers_) {
+        // Esc stops the start of new pictures unless fewer than ten inputs
+        // are left, which are then simply finished.
+        if (next_ > 0 && state_.iEscState == 1 && next_ < state_.iDropCount - kEscLastInputs) {
+            state_.iEscState = 2;
+            stopStarting_ = true;
             break;
         }
-        // A name the shell cannot give, or a dropped file that is no picture,
-        // is passed over; names from a folder's list were filtered when listed.
-        const std::optional<std::string> input = hooks.inputName(state.iFileIndex);
-        if (input && !input->empty() && (state.iFromList || IsPictureName(*input))) {
-            ++state.iProgress;
-            hooks.repaint();
-            const PictureResult out = hooks.runPicture(*input);
-            if (out.made) {
-                settings.LastVarbo = out.written;
-                settings.LastFile = *input;
-                settings.LastDir = SourceFolderOf(*input, hooks.probe(*input));
-                if (state.iProgress % kPauseEvery == 0) hooks.pause();
-            } else {
-                // A failed picture is not counted, not even the one that found
-                // the folder full. (An Esc during a box the job showed may have
-                // set the count back to 0 already.)
-                if (state.iProgress > 0) --state.iProgress;
-                if (StopsTheRun(out.stop)) {
-                    stop = out.stop;
-                    settings.VarboOver = stop == JobStop::DesktopFull ? 1 : 2;
-                    break;
-                }
-            }
+        const int index = next_++;
+        state_.iFileIndex = next_;
+        const std::optional<std::string> input = hooks_.inputName(index);
+        if (!input || input->empty() || (!state_.iFromList && !IsPictureName(*input))) {
+            steps_[index] = Step::Skipped;
+            continue;
         }
-        ++state.iFileIndex;
+        paths_[index] = *input;
+        steps_[index] = Step::Making;
+        ++making_;
+        hooks_.make(index, *input);
     }
+}
 
-    state.iRunning = 0;
+// Saves are one at a time, in drop order; what failed or was passed over is
+// stepped past.
+void BatchCoordinator::SaveNext()
+{
+    while (!saving_ && nextSave_ < next_) {
+        Step& step = steps_[nextSave_];
+        if (step == Step::Skipped || step == Step::Failed) {
+            ++nextSave_;
+            continue;
+        }
+        if (step != Step::Made) return;  // still being made
+        if (discardRest_) {
+            hooks_.discard(nextSave_);
+            step = Step::Failed;
+            --waitingToSave_;
+            ++nextSave_;
+            continue;
+        }
+        step = Step::Saving;
+        --waitingToSave_;
+        saving_ = true;
+        hooks_.save(nextSave_);
+    }
+}
+
+void BatchCoordinator::Stop(JobStop stop)
+{
+    stop_ = stop;
+    stopStarting_ = true;
+    discardRest_ = true;
+    if (stop == JobStop::FolderFull) settings_.VarboOver = 2;
+}
+
+void BatchCoordinator::OnMade(int index, bool made, const PictureResult& failure)
+{
+    if (index < 0 || index >= static_cast<int>(steps_.size()) || steps_[index] != Step::Making) return;
+    --making_;
+    if (made) {
+        steps_[index] = Step::Made;
+        ++waitingToSave_;
+    } else {
+        // A failed picture is skipped and not counted.
+        steps_[index] = Step::Failed;
+        if (!failure.message.empty() && !discardRest_) hooks_.show(failure.message, failure.caption);
+    }
+    SaveNext();
+    Pump();
+}
+
+void BatchCoordinator::OnSaved(int index, const PictureResult& result, EntryKind sourceKind)
+{
+    if (index < 0 || index >= static_cast<int>(steps_.size()) || steps_[index] != Step::Saving) return;
+    saving_ = false;
+    ++nextSave_;
+    if (result.made) {
+        steps_[index] = Step::Saved;
+        ++state_.iProgress;
+        settings_.LastVarbo = result.written;
+        settings_.LastFile = paths_[index];
+        settings_.LastDir = SourceFolderOf(paths_[index], sourceKind);
+    } else {
+        steps_[index] = Step::Failed;
+        if (StopsTheRun(result.stop)) Stop(result.stop);
+        if (!result.message.empty()) hooks_.show(result.message, result.caption);
+    }
+    SaveNext();
+    Pump();
+}
+
+void BatchCoordinator::OnEsc()
+{
+    Pump();
+}
+
+void BatchCoordinator::OnClose()
+{
+    closing_ = true;
+    stopStarting_ = true;
+}
+
+bool BatchCoordinator::Finished() const
+{
+    if (!DispatchOver() || making_ > 0 || saving_) return false;
+    // After a stop nothing more is saved; otherwise everything started is settled first.
+    return discardRest_ || waitingToSave_ == 0;
+}
+
+BatchEnd BatchCoordinator::End()
+{
+    // What was made after a stop is never saved.
+    for (int i = nextSave_; i < next_; ++i) {
+        if (steps_[i] == Step::Made) hooks_.discard(i);
+    }
+    state_.iRunning = 0;
     BatchEnd end;
-    if (state.iProgress > 0) {
-        state.iDoneFiles = state.iProgress;
-        state.iProgress = kProgressDoneWithPictures;
+    if (state_.iEscState == 2) {
+        // Stopped by Esc; the pictures that were in work are kept all the same.
+        state_.iDoneFiles = state_.iProgress;
+        state_.iProgress = 0;
+        ShowNote(state_, kRunStoppedNote, kNoteTicks);
+        state_.iEscState = 0;
+    } else if (state_.iProgress > 0) {
+        state_.iDoneFiles = state_.iProgress;
+        state_.iProgress = kProgressDoneWithPictures;
         end.startEndTimer = true;
     } else {
         // The end of a run without pictures is a note, so it stays its time
         // whatever else repaints the window meanwhile.
-        state.iProgress = 0;
-        ShowNote(state, state.iEscState == 2 ? kRunStoppedNote : kNothingMadeNote, kNoteTicks);
-        state.iEscState = 0;
+        state_.iProgress = 0;
+        ShowNote(state_, kNothingMadeNote, kNoteTicks);
+        state_.iEscState = 0;
     }
-    end.endProgram = stop == JobStop::FolderFull;
+    end.endProgram = stop_ == JobStop::FolderFull;
+    end.closeWindow = closing_;
     return end;
 }

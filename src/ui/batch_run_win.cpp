@@ -3,30 +3,260 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "common/files_win.h"
-#include "common/folders_win.h"
 #include "common/messages.h"
 #include "common/owners_win.h"
 #include "common/state.h"
 #include "common/text.h"
 #include "common/wide_win.h"
-#include "engine/job_win.h"
+#include "engine/job_memory.h"
 #include "engine/picture_list.h"
 #include "engine/run_folders_win.h"
 #include "ui/window_state.h"
 
 namespace {
 
-constexpr UINT kWaitPauseMs = 1500;
+// Enough of a picture file's start to hold its header behind the usual
+// metadata (EXIF with its thumbnail, XMP).
+constexpr size_t kHeaderBytes = 256 * 1024;
 
-// The wait dialog while it is open, so that the Esc key can end it at once.
-HWND g_waitDialog = nullptr;
-
-PictureRunner& PictureRunnerHook()
+BatchSeams& Seams()
 {
-    static PictureRunner runner;
-    return runner;
+    static BatchSeams seams;
+    return seams;
+}
+
+// Jobs take memory from here before they decode; the first job in work
+// always gets what it needs, the others wait until theirs fits.
+class MemoryGate {
+public:
+    explicit MemoryGate(uint64_t budget) : budget_(budget) {}
+    void Acquire(uint64_t bytes)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        freed_.wait(lock, [&] { return holders_ == 0 || used_ + bytes <= budget_; });
+        used_ += bytes;
+        ++holders_;
+    }
+    void Release(uint64_t bytes)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            used_ -= bytes;
+            --holders_;
+        }
+        freed_.notify_all();
+    }
+private:
+    std::mutex mutex_;
+    std::condition_variable freed_;
+    uint64_t budget_;
+    uint64_t used_ = 0;
+    int holders_ = 0;
+};
+
+uint64_t AvailablePhysicalMemory()
+{
+    MEMORYSTATUSEX status{};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? status.ullAvailPhys : 0;
+}
+
+// The workers that make pictures and the one writer that saves them, in the
+// order the window hands them over. Each end is posted to the window.
+class RunThreads {
+public:
+    RunThreads(HWND window, const PictureJob& job, int workers) : window_(window), job_(job), gate_(BatchMemoryBudget(AvailablePhysicalMemory()))
+    {
+        for (int i = 0; i < workers; ++i) threads_.emplace_back([this] { WorkerLoop(); });
+        threads_.emplace_back([this] { WriterLoop(); });
+    }
+    ~RunThreads()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            closing_ = true;
+            makeQueue_.clear();
+            saveQueue_.clear();
+        }
+        wake_.notify_all();
+        for (std::thread& t : threads_) t.join();
+    }
+    RunThreads(const RunThreads&) = delete;
+    RunThreads& operator=(const RunThreads&) = delete;
+
+    void Make(int index, const std::string& path)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            slots_[index].path = path;
+            makeQueue_.push_back(index);
+        }
+        wake_.notify_all();
+    }
+    void Save(int index)
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            saveQueue_.push_back(index);
+        }
+        wake_.notify_all();
+    }
+    void Discard(int index)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        slots_.erase(index);
+    }
+    // What a worker made of picture `index`: made or not, and why not.
+    std::pair<bool, PictureResult> Made(int index)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = slots_.find(index);
+        if (it == slots_.end()) return {false, PictureResult{}};
+        std::pair<bool, PictureResult> out{!it->second.made.jpeg.empty(), it->second.made.failure};
+        if (!out.first) slots_.erase(it);  // nothing of it is saved
+        return out;
+    }
+    std::pair<PictureResult, EntryKind> Saved(int index)
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = slots_.find(index);
+        if (it == slots_.end()) return {PictureResult{}, EntryKind::Missing};
+        std::pair<PictureResult, EntryKind> out{it->second.saved, it->second.sourceKind};
+        slots_.erase(it);
+        return out;
+    }
+
+private:
+    struct Slot {
+        std::string path;
+        MadePicture made;
+        PictureResult saved;
+        EntryKind sourceKind = EntryKind::Missing;
+    };
+
+    // Waits for work of one queue; false when the run is over.
+    bool Next(std::deque<int>& queue, int& index, std::string& path)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        wake_.wait(lock, [&] { return closing_ || !queue.empty(); });
+        if (closing_) return false;
+        index = queue.front();
+        queue.pop_front();
+        path = slots_[index].path;
+        return true;
+    }
+
+    void WorkerLoop()
+    {
+        int index = 0;
+        std::string path;
+        while (Next(makeQueue_, index, path)) {
+            PictureJob job = job_;
+            job.source = path;
+            MadePicture made;
+            try {
+                std::string head;
+                uint64_t fileBytes = 0;
+                const uint64_t need = ReadFileHead(path, kHeaderBytes, head, fileBytes)
+                    ? EstimateJobPeakBytes(FactsFromHead(reinterpret_cast<const uint8_t*>(head.data()), head.size()), fileBytes, job.size)
+                    : 0;
+                gate_.Acquire(need);
+                try {
+                    made = Seams().make ? Seams().make(job, index) : MakePicture(job);
+                } catch (...) {
+                    made = MadePicture{};
+                }
+                gate_.Release(need);
+            } catch (...) {
+                made = MadePicture{};  // one picture failed; the run goes on
+            }
+            if (made.jpeg.empty() && made.failure.stop == JobStop::None) made.failure.stop = JobStop::Unreadable;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                slots_[index].made = std::move(made);
+            }
+            PostMessageA(window_, kMsgPictureMade, static_cast<WPARAM>(index), 0);
+        }
+    }
+
+    void WriterLoop()
+    {
+        int index = 0;
+        std::string path;
+        while (Next(saveQueue_, index, path)) {
+            std::vector<uint8_t> jpeg;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                jpeg = std::move(slots_[index].made.jpeg);
+            }
+            PictureJob job = job_;
+            job.source = path;  // a kept name comes from it
+            PictureResult saved;
+            try {
+                saved = Seams().save ? Seams().save(job, jpeg) : SavePicture(job, jpeg);
+            } catch (...) {
+                saved = PictureResult{};
+                saved.stop = JobStop::SaveFailed;
+            }
+            const EntryKind kind = ProbeEntry(path);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                Slot& slot = slots_[index];
+                slot.saved = std::move(saved);
+                slot.sourceKind = kind;
+            }
+            PostMessageA(window_, kMsgPictureSaved, static_cast<WPARAM>(index), 0);
+        }
+    }
+
+    HWND window_;
+    const PictureJob job_;
+    MemoryGate gate_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<int> makeQueue_, saveQueue_;
+    std::map<int, Slot> slots_;
+    bool closing_ = false;
+    std::vector<std::thread> threads_;
+};
+
+// The run that goes, if any. The job template is made once, for every picture
+// of the run alike.
+struct ActiveRun {
+    HWND window = nullptr;
+    std::vector<std::string> inputs;
+    std::function<void()> progress;
+    bool holdsEsc = false;
+    int lastRunNo = 0;
+    std::string lastRunFolder;
+    std::unique_ptr<RunThreads> threads;
+    std::unique_ptr<BatchCoordinator> coordinator;
+};
+std::unique_ptr<ActiveRun> g_run;
+
+// A job's message waits its turn: one box at a time, never a box inside a box
+// (a box's own message loop lets the next ends of pictures through).
+std::deque<std::pair<std::string, std::string>> g_boxes;
+bool g_showingBox = false;
+
+void ShowWaitingBoxes()
+{
+    if (g_showingBox) return;
+    g_showingBox = true;
+    while (!g_boxes.empty()) {
+        const auto [text, caption] = g_boxes.front();
+        g_boxes.pop_front();
+        ShowResult(text, caption);
+    }
+    g_showingBox = false;
 }
 
 // Fails when another program holds Esc; the run then cannot be stopped, and goes on.
@@ -35,41 +265,20 @@ bool RegisterRunHotKey(HWND window)
     return RegisterHotKey(window, kRunHotKeyId, 0, VK_ESCAPE) != 0;
 }
 
-// However the loop is left, even by an exception, the run is over: Esc goes
-// back to the other programs and the next drop is taken.
-class RunEnd {
-public:
-    RunEnd(HWND window, bool holdsEsc) : window_(window), holdsEsc_(holdsEsc) {}
-    ~RunEnd()
-    {
-        WindowState.iRunning = 0;
-        if (holdsEsc_) UnregisterHotKey(window_, kRunHotKeyId);
-    }
-    RunEnd(const RunEnd&) = delete;
-    RunEnd& operator=(const RunEnd&) = delete;
-private:
-    HWND window_;
-    bool holdsEsc_;
-};
-
-void RunWaitPause(HWND window)
+// The run is over: Esc goes back to the other programs, the threads end, and
+// a run that made no picture leaves the folder icon on the last run folder
+// that exists.
+BatchEnd FinishRun()
 {
-    DialogBoxParamA(GetModuleHandleA(nullptr), "WAIT", window, WaitDialogProc, 0);
-    g_waitDialog = nullptr;
-    SetForegroundWindow(window);
-}
-
-// One picture of the run; its message, if any, is shown here.
-PictureResult RunOnePicture(const PictureJob& job)
-{
-    PictureResult result;
-    try {
-        result = PictureRunnerHook() ? PictureRunnerHook()(job) : RunPictureJob(job);
-    } catch (...) {
-        return PictureResult{};  // one picture failed; the run goes on
+    std::unique_ptr<ActiveRun> run = std::move(g_run);
+    const BatchEnd end = run->coordinator->End();
+    run->threads.reset();
+    if (run->holdsEsc) UnregisterHotKey(run->window, kRunHotKeyId);
+    if (!IsFolder(JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder))) {
+        Folders.iOutSubfolderNo = run->lastRunNo;
+        Folders.OutSubfolder = run->lastRunFolder;
     }
-    if (!result.message.empty()) ShowResult(result.message, result.caption);
-    return result;
+    return end;
 }
 
 } // namespace
@@ -111,97 +320,109 @@ std::vector<std::string> ScanDropFolder(const std::string& folder)
     return paths;
 }
 
-BatchEnd RunDroppedFiles(HWND window, HDROP drop, const std::function<void()>& repaint)
+std::optional<BatchEnd> StartBatchRun(HWND window, HDROP drop, std::function<void()> progress)
 {
     WindowStateRecord& state = WindowState;
+    auto run = std::make_unique<ActiveRun>();
+    run->window = window;
+    run->progress = std::move(progress);
     state.iRunToFolder = 1;
-    const UINT dropped = DroppedCount(drop);
-    state.iDropCount = static_cast<int>(std::min<UINT>(dropped, kMaxRunInputs));
     state.iFromList = 0;
 
-    // One folder: its pictures, listed and sorted. The run works from that
-    // list in memory; DropFolderList.txt is its record on disk.
-    std::vector<std::string> listed;
-    if (dropped == 1) {
-        const std::optional<std::string> only = DroppedName(drop, 0);
-        if (only && IsFolder(*only)) {
-            listed = ScanDropFolder(*only);
-            state.iDropCount = static_cast<int>(listed.size());
-            state.iFromList = 1;
-        }
+    // One folder: its pictures, listed and sorted; DropFolderList.txt is its
+    // record on disk. Otherwise the dropped names, read now, while the drop is ours.
+    const UINT dropped = DroppedCount(drop);
+    std::optional<std::string> only = dropped == 1 ? DroppedName(drop, 0) : std::nullopt;
+    if (only && IsFolder(*only)) {
+        run->inputs = ScanDropFolder(*only);
+        state.iFromList = 1;
+    } else {
+        const UINT count = std::min<UINT>(dropped, kMaxRunInputs);
+        run->inputs.reserve(count);
+        for (UINT i = 0; i < count; ++i) run->inputs.push_back(DroppedName(drop, i).value_or(std::string()));
     }
+    state.iDropCount = static_cast<int>(run->inputs.size());
 
-    const int lastRunNo = Folders.iOutSubfolderNo;
-    const std::string lastRunFolder = Folders.OutSubfolder;
+    run->lastRunNo = Folders.iOutSubfolderNo;
+    run->lastRunFolder = Folders.OutSubfolder;
     std::string runFolder;
     Folders.iOutSubfolderNo = ScanRunFolders(Settings.Varbo_Photo, runFolder);
     Folders.OutSubfolder = runFolder;
-    // Every picture of the run is the same job but for its source.
-    PictureJob job = BatchPictureJob(Settings, Folders);
+    const PictureJob job = BatchPictureJob(Settings, Folders);
 
-    BatchHooks hooks;
-    hooks.inputName = [&](int index) -> std::optional<std::string> {
-        if (state.iFromList) return index < static_cast<int>(listed.size()) ? std::optional(listed[index]) : std::nullopt;
-        return DroppedName(drop, static_cast<UINT>(index));
+    const int workers = Seams().workers > 0 ? Seams().workers : WorkerCount(std::thread::hardware_concurrency());
+    ActiveRun* self = run.get();
+    run->threads = std::make_unique<RunThreads>(window, job, workers);
+    BatchCoordinator::Hooks hooks;
+    hooks.inputName = [self](int index) -> std::optional<std::string> {
+        if (index >= static_cast<int>(self->inputs.size()) || self->inputs[index].empty()) return std::nullopt;
+        return self->inputs[index];
     };
-    hooks.repaint = repaint;
-    hooks.runPicture = [&job](const std::string& path) {
-        job.source = path;
-        return RunOnePicture(job);
-    };
-    hooks.probe = [](const std::string& path) { return ProbeEntry(path); };
-    hooks.pause = [window] { RunWaitPause(window); };
+    hooks.make = [self](int index, const std::string& path) { self->threads->Make(index, path); };
+    hooks.save = [self](int index) { self->threads->Save(index); };
+    hooks.discard = [self](int index) { self->threads->Discard(index); };
+    hooks.show = [](const std::string& text, const std::string& caption) { g_boxes.emplace_back(text, caption); };
+    run->coordinator = std::make_unique<BatchCoordinator>(state, Settings, workers, std::move(hooks));
+    // Esc is ours only while the run goes; the rest of the time other programs get it.
+    run->holdsEsc = state.iDropCount > 0 && RegisterRunHotKey(window);
 
-    // Esc is ours only while the run goes; the rest of the time other
-    // programs get it. If another program holds it, the run cannot be stopped.
-    BatchEnd end;
-    {
-        const RunEnd runEnd(window, state.iDropCount > 0 && RegisterRunHotKey(window));
-        end = RunBatchLoop(state, Settings, hooks);
+    g_run = std::move(run);
+    g_run->coordinator->Start();
+    g_run->progress();
+    if (g_run->coordinator->Finished()) return FinishRun();
+    return std::nullopt;
+}
+
+bool BatchRunning()
+{
+    return g_run != nullptr;
+}
+
+std::optional<BatchEnd> HandleBatchMessage(UINT message, WPARAM wParam)
+{
+    if (!g_run) return std::nullopt;
+    const int index = static_cast<int>(wParam);
+    if (message == kMsgPictureMade) {
+        const auto [made, failure] = g_run->threads->Made(index);
+        g_run->coordinator->OnMade(index, made, failure);
+    } else if (message == kMsgPictureSaved) {
+        const auto [result, kind] = g_run->threads->Saved(index);
+        g_run->coordinator->OnSaved(index, result, kind);
+        g_run->progress();
     }
-    // The engine makes the run folder with its first picture. A run that made
-    // none leaves the folder icon on the last run folder that exists.
-    if (!IsFolder(JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder))) {
-        Folders.iOutSubfolderNo = lastRunNo;
-        Folders.OutSubfolder = lastRunFolder;
-    }
+    std::optional<BatchEnd> end;
+    if (g_run->coordinator->Finished()) end = FinishRun();
+    ShowWaitingBoxes();
     return end;
 }
 
-void HandleRunHotKey(int hotKeyId)
+std::optional<BatchEnd> HandleRunHotKey(int hotKeyId)
 {
-    if (hotKeyId != kRunHotKeyId) return;
-    if (TakeRunEsc(WindowState) && g_waitDialog) EndDialog(g_waitDialog, IDCANCEL);
+    if (hotKeyId != kRunHotKeyId || !g_run || !TakeRunEsc(WindowState)) return std::nullopt;
+    g_run->coordinator->OnEsc();
+    g_run->progress();
+    if (g_run->coordinator->Finished()) return FinishRun();
+    return std::nullopt;
 }
 
-INT_PTR CALLBACK WaitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+std::optional<BatchEnd> CloseDuringRun()
 {
-    // An Esc taken in while the pause waits ends it at once.
-    if (WindowState.iEscState != 0) {
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    }
-    switch (message) {
-    case WM_INITDIALOG:
-        g_waitDialog = dialog;
-        SetTimer(dialog, kTimerWaitPause, kWaitPauseMs, nullptr);
-        // Practically invisible: what matters is the modal loop, which lets
-        // the Esc key, paint requests and timers through.
-        MoveWindow(dialog, 0, 0, 1, 1, FALSE);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) EndDialog(dialog, LOWORD(wParam));
-        return TRUE;
-    case WM_TIMER:
-        if (wParam == kTimerWaitPause) EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    case WM_NOTIFY:
-    case WM_DESTROY: return TRUE;
-    default: return FALSE;
-    }
+    if (!g_run) return std::nullopt;
+    g_run->coordinator->OnClose();
+    if (g_run->coordinator->Finished()) return FinishRun();
+    return std::nullopt;
 }
 
-void SetBatchPictureJob(PictureRunner runner)
+void AbandonBatchRun()
 {
-    PictureRunnerHook() = std::move(runner);
+    if (!g_run) return;
+    std::unique_ptr<ActiveRun> run = std::move(g_run);
+    run->threads.reset();  // waits for the pictures in work
+    if (run->holdsEsc) UnregisterHotKey(run->window, kRunHotKeyId);
+    WindowState.iRunning = 0;
+}
+
+void SetBatchSeams(BatchSeams seams)
+{
+    Seams() = std::move(seams);
 }

@@ -1,6 +1,7 @@
 #pragma once
-// The batch run's Windows half: dropped names, the folder search, the wait
-// pause and the Esc hot key.
+// The batch run's Windows half: dropped names, the folder search, the worker
+// threads and the writer, and the Esc hot key. The window thread only starts
+// pictures, takes their ends as messages and repaints.
 #include <windows.h>
 
 #include <functional>
@@ -9,10 +10,12 @@
 #include <vector>
 
 #include "engine/picture_job.h"
+#include "engine/transform_win.h"
 #include "ui/batch_run.h"
 
-constexpr int kRunHotKeyId = 811;          // Esc, while a batch run goes
-constexpr UINT_PTR kTimerWaitPause = 621;  // the wait dialog's own 1.5-second timer
+constexpr int kRunHotKeyId = 811;                  // Esc, while a batch run goes
+constexpr UINT kMsgPictureMade = WM_APP + 1;       // wParam: the input's index
+constexpr UINT kMsgPictureSaved = WM_APP + 2;      // wParam: the input's index
 
 // How many names a drop holds, and one of them (empty when the shell cannot give it).
 UINT DroppedCount(HDROP drop);
@@ -21,16 +24,27 @@ std::optional<std::string> DroppedName(HDROP drop, UINT index);
 // The pictures of a dropped folder in name order (at most 9000), also written to DropFolderList.txt.
 std::vector<std::string> ScanDropFolder(const std::string& folder);
 
-// A batch run over what was dropped: a folder's pictures or the dropped
-// files. `repaint` shows the progress at once. Esc is this run's hot key for
-// its length. Answers what the window must do at its end.
-BatchEnd RunDroppedFiles(HWND window, HDROP drop, const std::function<void()>& repaint);
-// WM_HOTKEY: the run's Esc.
-void HandleRunHotKey(int hotKeyId);
+// Starts a batch run over what was dropped: a folder's pictures or the
+// dropped files. `progress` asks for a repaint as pictures are counted. Esc is
+// the run's hot key for its length. Answers the end at once when there was
+// nothing to start; otherwise the end comes from HandleBatchMessage.
+std::optional<BatchEnd> StartBatchRun(HWND window, HDROP drop, std::function<void()> progress);
+bool BatchRunning();
+// kMsgPictureMade and kMsgPictureSaved: answers the end once the run is over.
+std::optional<BatchEnd> HandleBatchMessage(UINT message, WPARAM wParam);
+// WM_HOTKEY: the run's Esc. Answers the end when that ended the run.
+std::optional<BatchEnd> HandleRunHotKey(int hotKeyId);
+// The close button during a run: no new pictures; the window goes at the end,
+// which is answered here when nothing is in work any more.
+std::optional<BatchEnd> CloseDuringRun();
+// The window is going regardless: waits for the pictures in work and drops them.
+void AbandonBatchRun();
 
-// The procedure of the wait pause (dialog WAIT).
-INT_PTR CALLBACK WaitDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Tests run the loop with a picture job of their own; an empty one puts the engine back.
-using PictureRunner = std::function<PictureResult(const PictureJob& job)>;
-void SetBatchPictureJob(PictureRunner runner);
+// Seams for tests: how a worker makes a picture and how the writer saves it;
+// empty ones put the engine back.
+struct BatchSeams {
+    std::function<MadePicture(const PictureJob& job, int index)> make;
+    std::function<PictureResult(const PictureJob& job, const std::vector<uint8_t>& jpeg)> save;
+    int workers = 0;  // 0: one per logical processor
+};
+void SetBatchSeams(BatchSeams seams);

@@ -36,6 +36,7 @@ constexpr UINT_PTR kColourSubclassId = 2;
 constexpr UINT kSlideTickMs = 100;
 constexpr UINT kNotesTickMs = 700;
 constexpr UINT kRunEndMs = 1000;
+constexpr DWORD kProgressRepaintMs = 50;  // the run's count repaints at most 20 times a second
 constexpr UINT kTestDoneMs = 2000;
 constexpr DWORD kWindowStyle = WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | WS_CAPTION;
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST;
@@ -46,6 +47,7 @@ struct WindowParts {
     Artwork art;
     PanelFonts fonts;
     HWND display = nullptr;
+    DWORD lastProgressPaint = 0;
 };
 
 WindowParts* PartsOf(HWND window)
@@ -118,7 +120,7 @@ void OnCreate(HWND window)
 
 void OnMouseMove(HWND window, int x, int y)
 {
-    if (WindowState.iProgress != 0) return;
+    if (WindowState.iRunning || WindowState.iProgress != 0) return;
     TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
     TrackMouseEvent(&track);
     const MouseMoveOutcome out = HandleMouseMove(WindowState, Settings, x, y, CurrentPanelRects(window));
@@ -163,7 +165,7 @@ void RemoveProgramAndExit(HWND window)
 LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data)
 {
     HandOffTarget target;
-    target.busy = WindowState.iRunning != 0;
+    target.busy = BatchRunning();
     target.process = [window](const std::string& picture) {
         std::string desktop = Folders.Desktop;
         GetShellFolder("DeskTop", desktop);  // where it is now; the one of start-up when it cannot be read
@@ -257,12 +259,43 @@ void OnCommand(HWND window, WPARAM wParam)
     }
 }
 
+// The count of a run repaints as pictures are made, but no more often than
+// every 50 ms; a count that comes sooner is painted when that time is up.
+void RequestProgressRepaint(HWND window)
+{
+    WindowParts* parts = PartsOf(window);
+    if (!parts) return;
+    const DWORD now = GetTickCount();
+    if (now - parts->lastProgressPaint >= kProgressRepaintMs) {
+        parts->lastProgressPaint = now;
+        KillTimer(window, kTimerProgress);
+        RequestRepaint(window);
+    } else {
+        SetTimer(window, kTimerProgress, kProgressRepaintMs, nullptr);
+    }
+}
+
+// The end of a batch run: the result stays a second, or the program ends
+// (a full output folder, or the window was closed during the run).
+void OnBatchEnd(HWND window, const BatchEnd& end)
+{
+    KillTimer(window, kTimerProgress);
+    if (end.startEndTimer) SetTimer(window, kTimerRunEnd, kRunEndMs, nullptr);
+    RequestRepaint(window);
+    if (end.closeWindow) {
+        DestroyWindow(window);
+        return;
+    }
+    // WM_CLOSE takes the usual way out, after which the settings are saved.
+    if (end.endProgram) PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
 // A drop on the lower band replaces the test photo; anywhere else it starts a
-// batch run, unless one is going (a drop dispatched in its pause is dropped whole).
+// batch run, unless one is going (then the drop is dropped whole).
 void OnDropFiles(HWND window, HDROP dropped)
 {
     const DropHandle drop(dropped);
-    if (WindowState.iRunning) return;
+    if (BatchRunning()) return;
     ClearRunStatus(WindowState);
     if (WindowState.iDropOnText) {
         if (ReplaceTestPhoto(DroppedCount(drop.get()), DroppedName(drop.get(), 0))) {
@@ -273,12 +306,18 @@ void OnDropFiles(HWND window, HDROP dropped)
     }
     // A result of the last run still on screen: its timer must not clear this run's count.
     KillTimer(window, kTimerRunEnd);
-    const BatchEnd end = RunDroppedFiles(window, drop.get(), [window] { RequestRepaint(window); });
-    if (end.startEndTimer) SetTimer(window, kTimerRunEnd, kRunEndMs, nullptr);
-    RequestRepaint(window);
-    // A full output folder ends the program once the result has been painted;
-    // WM_CLOSE takes the usual way out, after which the settings are saved.
-    if (end.endProgram) PostMessageA(window, WM_CLOSE, 0, 0);
+    if (const std::optional<BatchEnd> end = StartBatchRun(window, drop.get(), [window] { RequestProgressRepaint(window); }))
+        OnBatchEnd(window, *end);
+}
+
+// The close button during a run: the pictures in work are finished and kept,
+// the window steps aside at once and goes when they are done.
+bool OnClose(HWND window)
+{
+    if (!BatchRunning()) return false;
+    ShowWindow(window, SW_HIDE);
+    if (const std::optional<BatchEnd> end = CloseDuringRun()) OnBatchEnd(window, *end);
+    return true;
 }
 
 void OnNotesTimer(HWND window)
@@ -311,13 +350,19 @@ void OnTimer(HWND window, UINT_PTR id)
         WindowState.iProgress = 0;
         ShowWindow(window, SW_MINIMIZE);
         break;
+    case kTimerProgress:
+        KillTimer(window, kTimerProgress);
+        if (WindowParts* parts = PartsOf(window)) parts->lastProgressPaint = GetTickCount();
+        RequestRepaint(window);
+        break;
     default: break;
     }
 }
 
 void OnDestroy(HWND window)
 {
-    for (UINT_PTR timer : {kTimerSlide, kTimerRunEnd, kTimerNotes, kTimerTestDone}) KillTimer(window, timer);
+    AbandonBatchRun();  // the window goes regardless (the removal): the pictures in work end first
+    for (UINT_PTR timer : {kTimerSlide, kTimerRunEnd, kTimerNotes, kTimerTestDone, kTimerProgress}) KillTimer(window, timer);
     PostQuitMessage(0);
 }
 
@@ -368,7 +413,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_MOUSEWHEEL: OnMouseWheel(window); break;
         case WM_COMMAND: OnCommand(window, wParam); break;
         case WM_TIMER: OnTimer(window, wParam); break;
-        case WM_HOTKEY: HandleRunHotKey(static_cast<int>(wParam)); break;
+        case WM_HOTKEY:
+            if (const std::optional<BatchEnd> end = HandleRunHotKey(static_cast<int>(wParam))) OnBatchEnd(window, *end);
+            break;
+        case kMsgPictureMade:
+        case kMsgPictureSaved:
+            if (const std::optional<BatchEnd> end = HandleBatchMessage(message, wParam)) OnBatchEnd(window, *end);
+            return 0;
+        case WM_CLOSE:
+            if (OnClose(window)) return 0;
+            break;
         case WM_DROPFILES: OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); break;
         case WM_DESTROY: OnDestroy(window); break;
         case WM_NCDESTROY: OnNcDestroy(window); break;

@@ -15,6 +15,7 @@ constexpr UINT_PTR kTimerSlide = 601;     // 100 ms, selector tick
 constexpr UINT_PTR kTimerRunEnd = 602;    // 1000 ms once, after a run with pictures
 constexpr UINT_PTR kTimerNotes = 603;     // 700 ms, notes, panel refresh, restore after a test
 constexpr UINT_PTR kTimerTestDone = 604;  // 2000 ms once, after a test picture
+constexpr UINT_PTR kTimerProgress = 605;  // 50 ms once, a run's count that came too soon to paint
 
 // The window class, registered for as long as the object lives (with the
 // BG_101 pattern as its background brush).

@@ -67,7 +67,7 @@ StatusChoice ChooseStatus(const WindowStateRecord& state, const SettingsRecord& 
                                     : "Готово! Файлы Варбо (%d)\nсозданы на Рабочем столе.",
                         state.iDoneFiles);
         c.fallback = "Так получилось...";
-    } else if (state.iProgress != 0) {
+    } else if (state.iRunning || state.iProgress != 0) {
         c.text = Format("Варбо треплет файлы: %d из %d.\nПрервать обработку: Esc.", state.iProgress, state.iTotalFiles);
         c.progressLineEnd = ProgressLineEnd(state.iProgress);
     } else if (state.iNoteTicks != 0) {

@@ -11,7 +11,7 @@ MouseMoveOutcome HandleMouseMove(WindowStateRecord& state, const SettingsRecord&
                                  const PanelControlRects& panel)
 {
     MouseMoveOutcome out;
-    if (state.iProgress != 0) return out;  // the hover state is frozen while a run's status shows
+    if (state.iRunning || state.iProgress != 0) return out;  // the hover state is frozen while a run or its result shows
     state.iDropOnText = y > 154 ? 1 : 0;
     const int zone = ClassifyZone(x, y, panel);
     out.handCursor = ZoneShowsHand(zone);

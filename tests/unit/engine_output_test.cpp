@@ -43,26 +43,28 @@ TEST(OutputNames, NumbersAndKeptNames)
     EXPECT_EQ(BaseNameOf("C:\\pics\\фото 😀.jpeg"), "фото 😀");
 }
 
-TEST(OutputNames, FirstFreeNumberWithinTheModeLimit)
+TEST(OutputNames, FirstFreeNumberBelow25000)
 {
     std::set<std::string> taken;
     auto isTaken = [&](const std::string& name) { return taken.count(name) > 0; };
 
-    EXPECT_EQ(ChooseNumberedName(901, OutputMode::Desktop, isTaken).name, "varbo_901_00001.jpg") << "empty folder";
+    EXPECT_EQ(ChooseNumberedName(901, isTaken).name, "varbo_901_00001.jpg") << "empty folder";
     taken = {"varbo_901_00001.jpg", "varbo_901_00003.jpg"};
-    EXPECT_EQ(ChooseNumberedName(901, OutputMode::Desktop, isTaken).name, "varbo_901_00002.jpg") << "the first gap is filled";
+    const NameChoice gap = ChooseNumberedName(901, isTaken);
+    EXPECT_EQ(gap.name, "varbo_901_00002.jpg") << "the first gap is filled";
+    EXPECT_EQ(gap.number, 2);
+    EXPECT_EQ(ChooseNumberedName(901, isTaken, 3).name, "varbo_901_00004.jpg") << "from a later number on";
     taken = {"varbo_880_00001.jpg"};
-    EXPECT_EQ(ChooseNumberedName(901, OutputMode::RunFolder, isTaken).name, "varbo_901_00001.jpg") << "another size does not block";
+    EXPECT_EQ(ChooseNumberedName(901, isTaken).name, "varbo_901_00001.jpg") << "another size does not block";
 
+    // A start with a picture into a run folder of a big batch: the run folder's
+    // limit, not the Desktop's hundred.
     taken.clear();
-    for (int i = 1; i <= 100; ++i) taken.insert(NumberedOutputName(901, i));
-    NameChoice desktopFull = ChooseNumberedName(901, OutputMode::Desktop, isTaken);
-    EXPECT_TRUE(desktopFull.name.empty());
-    EXPECT_EQ(desktopFull.stop, JobStop::DesktopFull) << "the 101st picture in Desktop mode";
-    EXPECT_EQ(ChooseNumberedName(901, OutputMode::RunFolder, isTaken).name, "varbo_901_00101.jpg") << "output folder mode goes on";
+    for (int i = 1; i <= 150; ++i) taken.insert(NumberedOutputName(901, i));
+    EXPECT_EQ(ChooseNumberedName(901, isTaken).name, "varbo_901_00151.jpg");
 
     int probes = 0;
-    NameChoice folderFull = ChooseNumberedName(901, OutputMode::RunFolder, [&](const std::string&) { ++probes; return true; });
+    NameChoice folderFull = ChooseNumberedName(901, [&](const std::string&) { ++probes; return true; });
     EXPECT_TRUE(folderFull.name.empty());
     EXPECT_EQ(folderFull.stop, JobStop::FolderFull);
     EXPECT_EQ(probes, 24999) << "number 25000 itself is never tried";

@@ -97,7 +97,6 @@ TEST(PictureJobs, EachKindFromTheSettings)
     const PictureJob batch = BatchPictureJob(s, f);
     EXPECT_EQ(batch.size, 1200);
     EXPECT_EQ(batch.quality, 91);
-    EXPECT_EQ(batch.mode, OutputMode::RunFolder);
     EXPECT_EQ(batch.outputFolder, s.Varbo_Photo);
     EXPECT_EQ(batch.runFolder, R"(C:\Desk\Varbo_Photo\004)");
     EXPECT_TRUE(batch.keepNames) << "follows iTrSaveFileName";
@@ -107,7 +106,6 @@ TEST(PictureJobs, EachKindFromTheSettings)
     const PictureJob start = StartPictureJob(s, f, desktop);
     EXPECT_EQ(start.size, 1200);
     EXPECT_EQ(start.quality, 0) << "the job's own default";
-    EXPECT_EQ(start.mode, OutputMode::Desktop);
     EXPECT_EQ(start.outputFolder, desktop);
     EXPECT_EQ(start.runFolder, batch.runFolder);
     EXPECT_TRUE(start.keepNames);
@@ -118,11 +116,9 @@ TEST(PictureJobs, EachKindFromTheSettings)
     EXPECT_EQ(test.text.mode, 7) << "the test shows the text at its place even while it is off";
     EXPECT_EQ(test.text.text, "Мой текст");
     EXPECT_EQ(test.testPicture, R"(C:\ProgramData\Orvenda\Varbo\Test2.jpg)");
-    EXPECT_EQ(test.mode, OutputMode::Desktop) << "before the first drop";
-    EXPECT_EQ(test.outputFolder, desktop);
+    EXPECT_EQ(test.outputFolder, desktop) << "before the first drop";
     test = TestPictureJob(s, f, desktop, true);
-    EXPECT_EQ(test.mode, OutputMode::RunFolder) << "after the first drop";
-    EXPECT_EQ(test.outputFolder, s.Varbo_Photo);
+    EXPECT_EQ(test.outputFolder, s.Varbo_Photo) << "after the first drop";
 }
 
 } // namespace

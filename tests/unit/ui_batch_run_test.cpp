@@ -1,8 +1,9 @@
-// The batch run's portable half: the loop with pauses, Esc and end state.
+// The batch run's portable half: the coordinator's order of making, saving
+// and counting, Esc, stops, closing and the end state.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,52 +29,76 @@ TEST(SourceFolderOf, FileFolderOrGone)
     for (const Row& r : rows) EXPECT_EQ(SourceFolderOf(r.path, r.kind), r.expected) << r.rule;
 }
 
-PictureResult Failed(JobStop stop)
+PictureResult Failed(JobStop stop, std::string message = {})
 {
     PictureResult r;
     r.stop = stop;
+    r.message = std::move(message);
     return r;
 }
 
-// A scripted run: inputs by index, results by input, and what the run did.
-class ScriptedRun {
+// A run driven by hand: the test decides when each picture is made and each
+// save ends, in any order, as worker threads and the writer would.
+class DrivenRun {
 public:
-    explicit ScriptedRun(std::vector<std::string> inputs, bool fromList = false) : inputs_(std::move(inputs))
+    explicit DrivenRun(std::vector<std::string> inputs, int workers = 2, bool fromList = false) : inputs_(std::move(inputs))
     {
         state.iDropCount = static_cast<int>(inputs_.size());
         state.iFromList = fromList ? 1 : 0;
+        BatchCoordinator::Hooks hooks;
         hooks.inputName = [this](int i) -> std::optional<std::string> {
-            asked.push_back(i);
-            if (i >= static_cast<int>(inputs_.size()) || inputs_[i] == "?") return std::nullopt;
+            if (inputs_[i] == "?") return std::nullopt;
             return inputs_[i];
         };
-        hooks.repaint = [this] { progressAtRepaint.push_back(state.iProgress); };
-        hooks.runPicture = [this](const std::string& path) {
-            ran.push_back(path);
-            auto it = outcomes.find(path);
-            if (it != outcomes.end()) return it->second(state);
-            PictureResult made;
-            made.made = true;
-            made.written = "OUT\\" + path;
-            return made;
+        hooks.make = [this](int i, const std::string&) {
+            making.push_back(i);
+            maxMaking = std::max(maxMaking, static_cast<int>(making.size()));
         };
-        hooks.probe = [](const std::string&) { return EntryKind::Other; };
-        hooks.pause = [this] {
-            pausesAfter.push_back(static_cast<int>(ran.size()));
-            if (escAtPause == static_cast<int>(pausesAfter.size())) {
-                EXPECT_TRUE(TakeRunEsc(state));
-            }
+        hooks.save = [this](int i) {
+            EXPECT_EQ(saving, -1) << "one save at a time";
+            saving = i;
+            saveOrder.push_back(i);
         };
+        hooks.discard = [this](int i) { discarded.push_back(i); };
+        hooks.show = [this](const std::string& text, const std::string&) { shown.push_back(text); };
+        run = std::make_unique<BatchCoordinator>(state, settings, workers, std::move(hooks));
+        run->Start();
     }
-    BatchEnd Go() { return RunBatchLoop(state, settings, hooks); }
+    // Picture `index` made (or failed), as its worker reports it.
+    void Made(int index, bool ok = true, const PictureResult& failure = {})
+    {
+        auto it = std::find(making.begin(), making.end(), index);
+        ASSERT_NE(it, making.end()) << "picture " << index << " was not in work";
+        making.erase(it);
+        run->OnMade(index, ok, failure);
+    }
+    // The save in hand ends; a made picture is named after its place.
+    void Saved(const PictureResult* result = nullptr)
+    {
+        ASSERT_NE(saving, -1);
+        const int index = saving;
+        saving = -1;
+        PictureResult made;
+        made.made = true;
+        made.written = "OUT\\" + std::to_string(index + 1) + ".jpg";
+        run->OnSaved(index, result ? *result : made, EntryKind::Other);
+    }
+    // Every picture made as soon as it is started, oldest first, each save ended at once.
+    void RunThrough()
+    {
+        while (!run->Finished()) {
+            if (saving != -1) Saved();
+            else if (!making.empty()) Made(making.front());
+            else break;
+        }
+    }
 
     WindowStateRecord state;
     SettingsRecord settings;
-    BatchHooks hooks;
-    std::map<std::string, std::function<PictureResult(WindowStateRecord&)>> outcomes;
-    int escAtPause = 0;  // the hot key comes during this pause (1 = the first)
-    std::vector<int> asked, progressAtRepaint, pausesAfter;
-    std::vector<std::string> ran;
+    std::unique_ptr<BatchCoordinator> run;
+    std::vector<int> making, saveOrder, discarded;
+    std::vector<std::string> shown;
+    int saving = -1, maxMaking = 0;
 
 private:
     std::vector<std::string> inputs_;
@@ -86,104 +111,175 @@ std::vector<std::string> Pictures(int n)
     return v;
 }
 
-TEST(RunBatchLoop, TwelvePicturesPauseOnceAndEndWithTheCount)
+TEST(BatchCoordinator, AllPicturesAreMadeSavedInOrderAndCounted)
 {
-    ScriptedRun run(Pictures(12));
-    const BatchEnd end = run.Go();
-    EXPECT_EQ(run.ran.size(), 12u);
-    EXPECT_EQ(run.pausesAfter, std::vector<int>{10});
-    EXPECT_EQ(run.progressAtRepaint, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12})) << "repaint before each picture";
+    DrivenRun run(Pictures(12), 3);
+    EXPECT_EQ(run.making, (std::vector<int>{0, 1, 2})) << "as many in work as there are workers";
+    run.RunThrough();
+    ASSERT_TRUE(run.run->Finished());
+    const BatchEnd end = run.run->End();
+    EXPECT_EQ(run.maxMaking, 3);
+    EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
     EXPECT_EQ(run.state.iProgress, kProgressDoneWithPictures);
     EXPECT_EQ(run.state.iDoneFiles, 12);
     EXPECT_EQ(run.state.iTotalFiles, 12);
     EXPECT_EQ(run.state.iRunning, 0);
     EXPECT_TRUE(end.startEndTimer);
-    EXPECT_FALSE(end.endProgram);
+    EXPECT_FALSE(end.endProgram || end.closeWindow);
     EXPECT_EQ(run.settings.LastFile, "D:\\in\\p12.jpg");
-    EXPECT_EQ(run.settings.LastVarbo, "OUT\\D:\\in\\p12.jpg");
+    EXPECT_EQ(run.settings.LastVarbo, "OUT\\12.jpg");
     EXPECT_EQ(run.settings.LastDir, "D:\\in");
 }
 
-TEST(RunBatchLoop, EscStopsUnlessWithinTheLastTen)
+// Workers finish out of order; the pictures are still saved, and so named
+// and counted, in drop order, and the last one made in drop order is the one
+// the settings name.
+TEST(BatchCoordinator, OutOfOrderEndsAreSavedInDropOrder)
 {
-    struct Row {
-        int inputs;
-        int escAtPause;
-        size_t made;
-        int progress, done, escState;
-        std::string note;
-        const char* rule;
-    } rows[] = {
-        {50, 1, 10, 0, 0, 0, kRunStoppedNote, "Esc in the pause after 10 of 50 stops before the 11th"},
-        {21, 1, 10, 0, 0, 0, kRunStoppedNote, "10 < 21 - 10: still stops"},
-        {20, 1, 20, kProgressDoneWithPictures, 10, 1, "", "10 of 20: within the last ten, goes on; the count restarts at the Esc"},
-        {45, 4, 45, kProgressDoneWithPictures, 5, 1, "", "Esc after 40 of 45 goes on: the result counts the 5 made after it"},
-        {50, 0, 50, kProgressDoneWithPictures, 50, 0, "", "no Esc"},
-    };
-    for (const Row& r : rows) {
-        ScriptedRun run(Pictures(r.inputs));
-        run.escAtPause = r.escAtPause;
-        run.Go();
-        EXPECT_EQ(run.ran.size(), r.made) << r.rule;
-        EXPECT_EQ(run.state.iProgress, r.progress) << r.rule;
-        if (r.progress == kProgressDoneWithPictures) {
-            EXPECT_EQ(run.state.iDoneFiles, r.done) << r.rule;
-        }
-        EXPECT_EQ(run.state.iEscState, r.escState) << r.rule;
-        EXPECT_EQ(run.state.NoteText, r.note) << r.rule;
-        EXPECT_EQ(run.state.iNoteTicks, r.note.empty() ? 0 : kNoteTicks) << r.rule;
-        EXPECT_EQ(run.state.iRunning, 0) << r.rule;
-    }
+    DrivenRun run(Pictures(4), 2);
+    run.Made(1);
+    EXPECT_EQ(run.saving, -1) << "the second picture waits for the first";
+    EXPECT_EQ(run.making, (std::vector<int>{0, 2})) << "its worker took the next picture";
+    run.Made(2);
+    run.Made(0);
+    EXPECT_EQ(run.saving, 0);
+    run.Saved();
+    EXPECT_EQ(run.state.iProgress, 1) << "counted as it is saved";
+    run.Saved();
+    run.Saved();
+    run.Made(3);
+    run.Saved();
+    ASSERT_TRUE(run.run->Finished());
+    run.run->End();
+    EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(run.settings.LastFile, "D:\\in\\p4.jpg");
 }
 
-TEST(RunBatchLoop, AFailedPictureIsSkippedAndNotCounted)
+TEST(BatchCoordinator, AFailedPictureIsSkippedAndNotCounted)
 {
-    ScriptedRun run(Pictures(12));
-    run.outcomes["D:\\in\\p3.jpg"] = [](WindowStateRecord&) { return Failed(JobStop::Unreadable); };
-    run.Go();
-    EXPECT_EQ(run.ran.size(), 12u) << "the run goes on";
-    EXPECT_EQ(run.pausesAfter, std::vector<int>{11}) << "the pause comes after the tenth picture made";
-    EXPECT_EQ(run.state.iDoneFiles, 11);
+    DrivenRun run(Pictures(5), 2);
+    run.Made(1, false, Failed(JobStop::FontUnusable, "font"));
+    run.Made(0);
+    run.RunThrough();
+    run.run->End();
+    EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 2, 3, 4})) << "the next picture is saved in its place";
+    EXPECT_EQ(run.state.iDoneFiles, 4);
+    EXPECT_EQ(run.shown, std::vector<std::string>{"font"});
     EXPECT_EQ(run.settings.VarboOver, 0);
 }
 
-TEST(RunBatchLoop, AFullFolderStopsTheRun)
+TEST(BatchCoordinator, EscStopsNewPicturesUnlessWithinTheLastTen)
 {
-    for (const auto& [stop, code] : {std::pair{JobStop::DesktopFull, 1}, std::pair{JobStop::FolderFull, 2}}) {
-        ScriptedRun run(Pictures(12));
-        run.outcomes["D:\\in\\p4.jpg"] = [stop](WindowStateRecord&) { return Failed(stop); };
-        const BatchEnd end = run.Go();
-        EXPECT_EQ(run.ran.size(), 4u) << "code " << code;
-        EXPECT_EQ(run.settings.VarboOver, code);
-        EXPECT_EQ(run.state.iDoneFiles, 3) << "code " << code;
-        EXPECT_EQ(end.endProgram, code == 2) << "only a full output folder ends the program";
-        EXPECT_EQ(run.settings.LastFile, "D:\\in\\p3.jpg");
+    struct Row {
+        int inputs;
+        int escAfterSaved;  // the hot key comes once this many are saved
+        size_t saved;
+        int done;
+        std::string note;
+        const char* rule;
+    } rows[] = {
+        {50, 10, 12, 2, kRunStoppedNote, "Esc after 10 of 50: the two in work are kept, nothing new starts"},
+        {23, 10, 12, 2, kRunStoppedNote, "the 13th would start: 12 < 23 - 10, still stops"},
+        {22, 10, 22, 12, "", "the 13th of 22 is within the last ten: goes on; the count restarts at the Esc"},
+        {50, 0, 50, 50, "", "no Esc"},
+    };
+    for (const Row& r : rows) {
+        DrivenRun run(Pictures(r.inputs), 2);
+        int savedCount = 0;
+        while (!run.run->Finished()) {
+            if (run.saving != -1) {
+                run.Saved();
+                if (++savedCount == r.escAfterSaved) {
+                    ASSERT_TRUE(TakeRunEsc(run.state));
+                    run.run->OnEsc();
+                }
+            } else if (!run.making.empty()) {
+                run.Made(run.making.front());
+            }
+        }
+        run.run->End();
+        EXPECT_EQ(run.saveOrder.size(), r.saved) << r.rule;
+        EXPECT_EQ(run.state.iDoneFiles, r.done) << r.rule;
+        EXPECT_EQ(run.state.NoteText, r.note) << r.rule;
+        EXPECT_EQ(run.state.iProgress, r.note.empty() ? kProgressDoneWithPictures : 0) << r.rule;
+        EXPECT_EQ(run.state.iEscState, r.note.empty() && r.escAfterSaved ? 1 : 0) << r.rule;
     }
 }
 
-TEST(RunBatchLoop, UnreadableNamesAndNonPicturesArePassedOver)
+TEST(BatchCoordinator, AFullFolderStopsAtThatPictureAndKeepsThoseBefore)
 {
-    ScriptedRun run({"D:\\a.jpg", "?", "D:\\notes.txt", "", "D:\\b.png"});
-    run.Go();
-    EXPECT_EQ(run.ran, (std::vector<std::string>{"D:\\a.jpg", "D:\\b.png"}));
-    EXPECT_EQ(run.asked, (std::vector<int>{0, 1, 2, 3, 4})) << "every input is asked for once";
+    DrivenRun run(Pictures(12), 2);
+    run.Made(0);
+    run.Made(1);
+    run.Saved();
+    run.Made(2);  // made ahead while the second is saved
+    const PictureResult full = Failed(JobStop::FolderFull, "full");
+    run.Saved(&full);
+    EXPECT_TRUE(run.making.size() <= 2u);
+    while (!run.making.empty()) run.Made(run.making.front());
+    ASSERT_TRUE(run.run->Finished()) << "the pictures in work end; nothing more is saved";
+    const BatchEnd end = run.run->End();
+    EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 1}));
+    EXPECT_FALSE(run.discarded.empty()) << "what was made after it is dropped";
+    EXPECT_EQ(run.state.iDoneFiles, 1);
+    EXPECT_EQ(run.settings.VarboOver, 2);
+    EXPECT_EQ(run.settings.LastFile, "D:\\in\\p1.jpg");
+    EXPECT_EQ(run.shown, std::vector<std::string>{"full"});
+    EXPECT_TRUE(end.endProgram) << "a full output folder ends the program";
+}
+
+TEST(BatchCoordinator, AnOutputThatCannotBeWrittenStopsTheRunWithItsReason)
+{
+    DrivenRun run(Pictures(6), 2);
+    run.Made(0);
+    run.Saved();
+    run.Made(1);
+    const PictureResult diskFull = Failed(JobStop::SaveFailed, "disk full");
+    run.Saved(&diskFull);
+    while (!run.making.empty()) run.Made(run.making.front());
+    ASSERT_TRUE(run.run->Finished());
+    const BatchEnd end = run.run->End();
+    EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 1}));
+    EXPECT_EQ(run.shown, std::vector<std::string>{"disk full"}) << "said once";
+    EXPECT_EQ(run.state.iDoneFiles, 1);
+    EXPECT_EQ(run.settings.VarboOver, 0);
+    EXPECT_FALSE(end.endProgram);
+}
+
+TEST(BatchCoordinator, ClosingStopsNewPicturesAndKeepsThoseInWork)
+{
+    DrivenRun run(Pictures(30), 2);
+    run.Made(0);
+    run.Saved();
+    run.run->OnClose();
+    EXPECT_FALSE(run.run->Finished()) << "two pictures are in work";
+    run.RunThrough();
+    const BatchEnd end = run.run->End();
+    EXPECT_TRUE(end.closeWindow);
+    EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(run.settings.LastFile, "D:\\in\\p3.jpg") << "the settings name the last picture made";
+}
+
+TEST(BatchCoordinator, UnreadableNamesAndNonPicturesArePassedOver)
+{
+    DrivenRun run({"D:\\a.jpg", "?", "D:\\notes.txt", "", "D:\\b.png"});
+    run.RunThrough();
+    run.run->End();
+    EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 4}));
     EXPECT_EQ(run.state.iDoneFiles, 2);
     EXPECT_EQ(run.state.iTotalFiles, 5);
+
+    DrivenRun listed({"D:\\a.jpg", "D:\\b.dat"}, 2, true);
+    listed.RunThrough();
+    EXPECT_EQ(listed.saveOrder.size(), 2u) << "names from a folder's list are not filtered again";
 }
 
-TEST(RunBatchLoop, NamesFromAFoldersListAreNotFilteredAgain)
-{
-    ScriptedRun run({"D:\\a.jpg", "D:\\b.dat"}, true);
-    run.Go();
-    EXPECT_EQ(run.ran.size(), 2u);
-}
-
-TEST(RunBatchLoop, NothingUsableEndsWithoutPictures)
+TEST(BatchCoordinator, NothingUsableEndsWithTheNote)
 {
     for (const std::vector<std::string>& inputs : {std::vector<std::string>{"D:\\x.txt"}, std::vector<std::string>{}}) {
-        ScriptedRun run(inputs);
-        const BatchEnd end = run.Go();
-        EXPECT_TRUE(run.ran.empty());
+        DrivenRun run(inputs);
+        ASSERT_TRUE(run.run->Finished());
+        const BatchEnd end = run.run->End();
         EXPECT_EQ(run.state.iProgress, 0);
         EXPECT_EQ(run.state.NoteText, kNothingMadeNote);
         EXPECT_EQ(run.state.iNoteTicks, kNoteTicks) << "a note: it stays its time whatever repaints meanwhile";
@@ -191,27 +287,20 @@ TEST(RunBatchLoop, NothingUsableEndsWithoutPictures)
     }
 }
 
-TEST(RunBatchLoop, MoreThan9000InputsTakeTheFirst9000)
+TEST(BatchCoordinator, MoreThan9000InputsTakeTheFirst9000)
 {
-    ScriptedRun run(Pictures(9500));
-    run.Go();
+    DrivenRun run(Pictures(9500), 8);
+    run.RunThrough();
     EXPECT_EQ(run.state.iTotalFiles, 9000);
-    ASSERT_EQ(run.ran.size(), 9000u);
-    EXPECT_EQ(run.ran.back(), "D:\\in\\p9000.jpg");
+    ASSERT_EQ(run.saveOrder.size(), 9000u);
+    EXPECT_EQ(run.saveOrder.back(), 8999);
 }
 
-TEST(RunBatchLoop, AnEscDuringAFailingJobsBoxNeverMakesTheCountNegative)
+TEST(WorkerCount, OnePerProcessorAtMostEight)
 {
-    ScriptedRun run(Pictures(2));
-    run.outcomes["D:\\in\\p1.jpg"] = [](WindowStateRecord& state) {
-        EXPECT_TRUE(TakeRunEsc(state));  // the job's message box let the hot key through
-        return Failed(JobStop::FontUnusable);
-    };
-    std::vector<int> seen;
-    run.hooks.repaint = [&] { seen.push_back(run.state.iProgress); };
-    run.Go();
-    EXPECT_EQ(seen, (std::vector<int>{1, 1}));
-    EXPECT_EQ(run.state.iDoneFiles, 1);
+    EXPECT_EQ(WorkerCount(0), 1);
+    EXPECT_EQ(WorkerCount(2), 2);
+    EXPECT_EQ(WorkerCount(64), 8);
 }
 
 TEST(TakeRunEsc, OnlyWhileARunGoes)

@@ -1,0 +1,59 @@
+// What one picture job is expected to take at its peak, from its header.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/job_memory.h"
+#include "imaging/jpeg_io.h"
+
+namespace {
+
+constexpr uint64_t kMB = 1024 * 1024;
+
+TEST(EstimateJobPeakBytes, FromTheHeader)
+{
+    struct Row {
+        const char* rule;
+        PictureHeaderFacts facts;
+        uint64_t fileBytes;
+        uint64_t expected;
+    } rows[] = {
+        // 901 x 600 result (1 621 800 bytes); decoded at 4/8, 3000 x 2000 (18 000 000), three times.
+        {"baseline 24 MP JPEG", {true, true, false, 6000, 4000}, 10 * kMB, 10 * kMB + 54'000'000 + 1'621'800},
+        {"progressive: the coefficients too", {true, true, true, 6000, 4000}, 10 * kMB,
+         10 * kMB + 72'000'000 + 54'000'000 + 1'621'800},
+        // 901 x 675 result (1 824 525); decoded whole (36 000 000) three times, GDI+'s 32-bit copy (48 000 000).
+        {"PNG through GDI+", {true, false, false, 4000, 3000}, 20 * kMB, 20 * kMB + 48'000'000 + 108'000'000 + 1'824'525},
+        {"a header that says nothing", {}, 1 * kMB, 10 * kMB + 64 * kMB},
+    };
+    for (const Row& r : rows) EXPECT_EQ(EstimateJobPeakBytes(r.facts, r.fileBytes, 901), r.expected) << r.rule;
+}
+
+TEST(FactsFromHead, JpegPngAndTooLittle)
+{
+    Image img;
+    ASSERT_TRUE(img.Allocate(64, 48));
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(EncodeJpeg(img, 80, jpeg));
+    PictureHeaderFacts f = FactsFromHead(jpeg.data(), jpeg.size());
+    EXPECT_TRUE(f.known && f.jpeg && !f.progressive);
+    EXPECT_EQ(f.width, 64);
+    EXPECT_EQ(f.height, 48);
+    EXPECT_FALSE(FactsFromHead(jpeg.data(), 20).known) << "a head that ends before the frame header";
+
+    const std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x0f\xa0\0\0\x0b\xb8\x08\x02\0\0\0", 29);
+    f = FactsFromHead(reinterpret_cast<const uint8_t*>(png.data()), png.size());
+    EXPECT_TRUE(f.known && !f.jpeg);
+    EXPECT_EQ(f.width, 4000);
+    EXPECT_EQ(f.height, 3000);
+}
+
+TEST(BatchMemoryBudget, HalfTheFreeMemoryWithinBounds)
+{
+    EXPECT_EQ(BatchMemoryBudget(100 * kMB), 256 * kMB);
+    EXPECT_EQ(BatchMemoryBudget(2000 * kMB), 1000 * kMB);
+    EXPECT_EQ(BatchMemoryBudget(64000 * kMB), 2048 * kMB);
+}
+
+} // namespace
