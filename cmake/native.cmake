@@ -7,6 +7,10 @@ target_link_options(varbo_core PUBLIC ${VARBO_SANITIZE})
 # cross-built static copy from build/deps).
 find_package(JPEG REQUIRED)
 target_link_libraries(varbo_core PUBLIC JPEG::JPEG)
+# Little CMS, libwebp and zlib: Debian's builds of the same versions.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(VARBO_IMAGING_LIBS REQUIRED IMPORTED_TARGET lcms2 libwebp libwebpdemux zlib)
+target_link_libraries(varbo_core PUBLIC PkgConfig::VARBO_IMAGING_LIBS)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)

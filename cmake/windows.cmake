@@ -10,6 +10,28 @@ set_target_properties(jpeg_static PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES ${VARBO_JPEG_ROOT}/include)
 target_link_libraries(varbo_core PUBLIC jpeg_static)
 
+# Little CMS and libwebp, cross-built by scripts/setup too; zlib (for PNG's
+# compressed profiles) from Debian's MinGW package.
+set(VARBO_LCMS2_ROOT ${VARBO_DEPS_DIR}/lcms2)
+set(VARBO_WEBP_ROOT ${VARBO_DEPS_DIR}/webp)
+if(NOT EXISTS ${VARBO_LCMS2_ROOT}/lib/liblcms2.a OR NOT EXISTS ${VARBO_WEBP_ROOT}/lib/libwebpdemux.a)
+    message(FATAL_ERROR "Little CMS or libwebp for MinGW is missing under ${VARBO_DEPS_DIR}: run scripts/setup")
+endif()
+add_library(lcms2_static STATIC IMPORTED)
+set_target_properties(lcms2_static PROPERTIES
+    IMPORTED_LOCATION ${VARBO_LCMS2_ROOT}/lib/liblcms2.a
+    INTERFACE_INCLUDE_DIRECTORIES ${VARBO_LCMS2_ROOT}/include)
+add_library(webpdecoder_static STATIC IMPORTED)
+set_target_properties(webpdecoder_static PROPERTIES
+    IMPORTED_LOCATION ${VARBO_WEBP_ROOT}/lib/libwebpdecoder.a
+    INTERFACE_INCLUDE_DIRECTORIES ${VARBO_WEBP_ROOT}/include)
+add_library(webpdemux_static STATIC IMPORTED)
+set_target_properties(webpdemux_static PROPERTIES
+    IMPORTED_LOCATION ${VARBO_WEBP_ROOT}/lib/libwebpdemux.a
+    INTERFACE_LINK_LIBRARIES webpdecoder_static)
+find_library(VARBO_ZLIB NAMES libz.a REQUIRED)
+target_link_libraries(varbo_core PUBLIC lcms2_static webpdemux_static ${VARBO_ZLIB})
+
 # Everything Windows-facing except the entry point, so tests can link it too.
 # UNICODE is off on purpose: the program uses the ...A functions with a UTF-8
 # active code page (see the manifest).
