@@ -79,7 +79,6 @@ Bytes FromPng(const uint8_t* data, size_t size)
             while (status == Z_OK) {
                 const size_t done = profile.size();
                 const size_t step = done < 65536 ? 65536 : done;
-                if (done >= kMaxIccProfileBytes) break;
                 profile.resize(done + (step < kMaxIccProfileBytes - done ? step : kMaxIccProfileBytes - done));
                 z.next_out = profile.data() + done;
                 z.avail_out = static_cast<uInt>(profile.size() - done);
