@@ -19,7 +19,9 @@ file(GLOB VARBO_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cp
 if(VARBO_UNIT_TESTS)
     add_executable(unit_tests ${VARBO_UNIT_TESTS})
     target_compile_options(unit_tests PRIVATE ${VARBO_WARNINGS} ${VARBO_SANITIZE} -g)
-    target_link_libraries(unit_tests PRIVATE varbo_core GTest::gtest_main)
+    # The tests make their WebP files with libwebp's encoders.
+    pkg_check_modules(VARBO_WEBP_ENCODERS REQUIRED IMPORTED_TARGET libwebp libwebpmux)
+    target_link_libraries(unit_tests PRIVATE varbo_core GTest::gtest_main PkgConfig::VARBO_WEBP_ENCODERS)
     gtest_discover_tests(unit_tests TEST_PREFIX "unit." DISCOVERY_TIMEOUT 30)
 endif()
 

@@ -1,0 +1,236 @@
+// Colour profiles read out of JPEG, PNG, TIFF and WebP bytes (damaged and hostile ones too),
+// and pictures turned into sRGB through them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <zlib.h>
+
+#include "imaging/colour.h"
+#include "imaging/icc_profile.h"
+#include "test_profiles.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Passes for a profile: "acsp" where an ICC header has it, a counting pattern elsewhere.
+Bytes FakeProfile(size_t size)
+{
+    Bytes p(size);
+    for (size_t i = 0; i < size; ++i) p[i] = static_cast<uint8_t>(i * 7);
+    std::memcpy(p.data() + 36, "acsp", 4);
+    return p;
+}
+
+void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+void AppendText(Bytes& to, const std::string& text) { to.insert(to.end(), text.begin(), text.end()); }
+void Put32(Bytes& to, uint32_t v, bool big)
+{
+    for (int i = 0; i < 4; ++i) to.push_back(static_cast<uint8_t>(v >> 8 * (big ? 3 - i : i)));
+}
+
+struct Chunk {
+    int number, count;
+    Bytes data;
+};
+
+// SOI, one APP2 segment per chunk, then the start of the image data.
+Bytes JpegWithChunks(const std::vector<Chunk>& chunks)
+{
+    Bytes jpeg{0xFF, 0xD8};
+    for (const Chunk& c : chunks) {
+        Bytes payload;
+        AppendText(payload, std::string("ICC_PROFILE\0", 12));
+        payload.push_back(static_cast<uint8_t>(c.number));
+        payload.push_back(static_cast<uint8_t>(c.count));
+        Append(payload, c.data);
+        const size_t length = payload.size() + 2;
+        Append(jpeg, {0xFF, 0xE2, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
+        Append(jpeg, payload);
+    }
+    Append(jpeg, {0xFF, 0xDA, 0x00, 0x02, 0x00});
+    return jpeg;
+}
+
+Bytes Extract(const Bytes& file) { return ExtractIccProfile(file.data(), file.size()); }
+
+TEST(IccProfile, JpegChunksAreJoinedInSequenceOrder)
+{
+    const Bytes profile = FakeProfile(1000);
+    const Bytes a(profile.begin(), profile.begin() + 400), b(profile.begin() + 400, profile.begin() + 700),
+        c(profile.begin() + 700, profile.end());
+    EXPECT_EQ(Extract(JpegWithChunks({{1, 3, a}, {2, 3, b}, {3, 3, c}})), profile);
+    EXPECT_EQ(Extract(JpegWithChunks({{3, 3, c}, {1, 3, a}, {2, 3, b}})), profile) << "stored out of order";
+    EXPECT_EQ(Extract(JpegWithChunks({{1, 1, profile}})), profile);
+
+    struct Row {
+        const char* rule;
+        std::vector<Chunk> chunks;
+    } damaged[] = {
+        {"a chunk missing", {{1, 3, a}, {3, 3, c}}},
+        {"a chunk twice, in place of another", {{1, 3, a}, {2, 3, b}, {2, 3, b}}},
+        {"counts disagree", {{1, 3, a}, {2, 2, b}, {3, 3, c}}},
+        {"count 0", {{1, 0, profile}}},
+        {"number 0", {{0, 1, profile}}},
+        {"number past the count", {{2, 1, profile}}},
+        {"no ICC header", {{1, 1, Bytes(profile.begin() + 40, profile.end())}}},
+    };
+    for (const Row& row : damaged) EXPECT_TRUE(Extract(JpegWithChunks(row.chunks)).empty()) << row.rule;
+
+    // A segment whose length runs past the end of the file hides the last chunk.
+    Bytes cut = JpegWithChunks({{1, 2, a}, {2, 2, c}});
+    cut.resize(cut.size() - 100);
+    EXPECT_TRUE(Extract(cut).empty());
+    // The most chunks a file can hold, every one present.
+    const Bytes small = FakeProfile(255 * 4);
+    std::vector<Chunk> many;
+    for (int i = 0; i < 255; ++i) many.push_back({i + 1, 255, Bytes(small.begin() + 4 * i, small.begin() + 4 * i + 4)});
+    EXPECT_EQ(Extract(JpegWithChunks(many)), small);
+}
+
+Bytes PngWithIccp(const Bytes& zlibData, const std::string& name = "ICC Profile")
+{
+    Bytes png;
+    AppendText(png, "\x89PNG\r\n\x1a\n");
+    auto chunk = [&](const std::string& type, const Bytes& data) {
+        Put32(png, static_cast<uint32_t>(data.size()), true);
+        AppendText(png, type);
+        Append(png, data);
+        Put32(png, 0, true);  // the CRC is not checked
+    };
+    chunk("IHDR", Bytes(13, 1));
+    Bytes iccp(name.begin(), name.end());
+    Append(iccp, {0, 0});
+    Append(iccp, zlibData);
+    chunk("iCCP", iccp);
+    chunk("IDAT", Bytes(10, 0));
+    return png;
+}
+
+Bytes Deflate(const Bytes& data)
+{
+    uLongf size = compressBound(data.size());
+    Bytes out(size);
+    EXPECT_EQ(compress(out.data(), &size, data.data(), data.size()), Z_OK);
+    out.resize(size);
+    return out;
+}
+
+TEST(IccProfile, PngTiffAndWebpCarryItTheirWay)
+{
+    const Bytes profile = FakeProfile(3000);
+    const Bytes packed = Deflate(profile);
+    EXPECT_EQ(Extract(PngWithIccp(packed)), profile) << "PNG iCCP, inflated";
+    EXPECT_TRUE(Extract(PngWithIccp(Bytes(packed.begin(), packed.end() - 20))).empty()) << "zlib stream cut short";
+    EXPECT_TRUE(Extract(PngWithIccp(Bytes(100, 0x55))).empty()) << "not zlib at all";
+    EXPECT_TRUE(Extract(PngWithIccp(packed, std::string(90, 'n'))).empty()) << "name longer than 79";
+    // Over 16 MB packs into some 16 KB; inflating stops at the limit, and what came out
+    // before it is no profile.
+    Bytes huge(kMaxIccProfileBytes + 1, 0);
+    std::memcpy(huge.data() + 36, "acsp", 4);
+    EXPECT_TRUE(Extract(PngWithIccp(Deflate(huge))).empty()) << "past kMaxIccProfileBytes";
+
+    for (bool big : {false, true}) {
+        Bytes tiff;
+        AppendText(tiff, big ? "MM" : "II");
+        tiff.push_back(big ? 0 : 42), tiff.push_back(big ? 42 : 0);
+        Put32(tiff, 8, big);
+        const auto u16 = [&](uint16_t v) { tiff.push_back(big ? v >> 8 : v & 0xFF), tiff.push_back(big ? v & 0xFF : v >> 8); };
+        u16(1);                                         // one entry:
+        u16(34675), u16(7);                             // InterColorProfile, UNDEFINED
+        Put32(tiff, static_cast<uint32_t>(profile.size()), big);
+        Put32(tiff, 26, big);                           // right after the IFD
+        Put32(tiff, 0, big);                            // no next IFD
+        Append(tiff, profile);
+        EXPECT_EQ(Extract(tiff), profile) << (big ? "big-endian TIFF" : "little-endian TIFF");
+        tiff.resize(tiff.size() - 1);
+        EXPECT_TRUE(Extract(tiff).empty()) << "profile runs past the end";
+    }
+
+    Bytes webp;
+    AppendText(webp, "RIFF");
+    Put32(webp, 0, false);
+    AppendText(webp, "WEBPVP8X");
+    Put32(webp, 10, false);
+    Append(webp, Bytes(10, 0));
+    AppendText(webp, "ICCP");
+    Put32(webp, static_cast<uint32_t>(profile.size()), false);
+    Append(webp, profile);
+    EXPECT_EQ(Extract(webp), profile) << "WebP ICCP chunk";
+    webp[34 + 3] = 0x7F;  // the ICCP length (bytes 34..37) now runs past the end
+    EXPECT_TRUE(Extract(webp).empty());
+    EXPECT_TRUE(Extract({}).empty());
+}
+
+Image Flat(std::vector<std::tuple<int, int, int>> bgrColours)
+{
+    Image image;
+    image.Allocate(static_cast<int>(bgrColours.size()), 2);
+    for (int y = 0; y < 2; ++y)
+        for (size_t x = 0; x < bgrColours.size(); ++x) {
+            uint8_t* p = image.Row(y) + 3 * x;
+            std::tie(p[0], p[1], p[2]) = std::tuple<uint8_t, uint8_t, uint8_t>(bgrColours[x]);
+        }
+    return image;
+}
+
+TEST(ColourConversion, AdobeRgbBecomesSrgb)
+{
+    // Expected values from the two spaces' published matrices and curves (linear light
+    // through XYZ, D65), worked out on the side.
+    struct Row {
+        const char* rule;
+        int r, g, b, wantR, wantG, wantB;
+    } rows[] = {
+        {"grey 128: gamma 2.2 against the sRGB curve", 128, 128, 128, 129, 129, 129},
+        {"sky blue", 100, 150, 200, 66, 151, 203},
+        {"brick red", 200, 80, 60, 230, 79, 56},
+        {"deep green, outside sRGB: red clips to 0", 60, 120, 40, 0, 121, 25},
+        {"white stays white", 255, 255, 255, 255, 255, 255},
+    };
+    std::vector<std::tuple<int, int, int>> colours;
+    for (const Row& row : rows) colours.emplace_back(row.b, row.g, row.r);
+    Image image = Flat(colours);
+    ASSERT_TRUE(ConvertToSrgb(image, AdobeRgb()));
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const uint8_t* p = image.Row(1) + 3 * i;
+        EXPECT_NEAR(p[2], rows[i].wantR, 2) << rows[i].rule;
+        EXPECT_NEAR(p[1], rows[i].wantG, 2) << rows[i].rule;
+        EXPECT_NEAR(p[0], rows[i].wantB, 2) << rows[i].rule;
+    }
+}
+
+TEST(ColourConversion, OnlyAUsableForeignProfileChangesThePixels)
+{
+    cmsToneCurve* linear = cmsBuildGamma(nullptr, 1.0);
+    const Bytes linearGrey = Saved(cmsCreateGrayProfile(cmsD50_xyY(), linear));
+    cmsFreeToneCurve(linear);
+    const Image colour = Flat({{40, 90, 200}, {128, 128, 128}});
+
+    struct Row {
+        const char* rule;
+        Bytes profile;
+    } untouched[] = {
+        {"no profile", {}},
+        {"sRGB's own profile", Saved(cmsCreate_sRGBProfile())},
+        {"garbage behind an ICC header", FakeProfile(500)},
+        {"a Lab profile: no space pictures come in", Saved(cmsCreateLab4Profile(nullptr))},
+        {"a grey profile on a colour picture", linearGrey},
+    };
+    for (const Row& row : untouched) {
+        Image image = colour;
+        EXPECT_FALSE(ConvertToSrgb(image, row.profile)) << row.rule;
+        EXPECT_EQ(image.pixels, colour.pixels) << row.rule;
+    }
+    // Linear-light grey 128 is sRGB 188.
+    Image grey = Flat({{128, 128, 128}});
+    ASSERT_TRUE(ConvertToSrgb(grey, linearGrey));
+    EXPECT_NEAR(grey.Row(0)[0], 188, 1);
+    EXPECT_EQ(grey.Row(0)[0], grey.Row(0)[2]);
+}
+
+} // namespace
