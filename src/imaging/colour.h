@@ -24,8 +24,6 @@ public:
     bool ForGrey() const { return grey_; }
     // width pixels from in to bgr; for Bgr, in may be bgr itself.
     void Convert(const uint8_t* in, uint8_t* bgr, int width) const;
-    // True when no colour moves by more than one step: the profile describes sRGB itself.
-    bool ChangesNothing() const;
 private:
     void* transform_ = nullptr;
     bool grey_ = false;

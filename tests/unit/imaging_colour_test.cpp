@@ -2,6 +2,8 @@
 // and pictures turned into sRGB through them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -202,6 +204,33 @@ TEST(ColourConversion, AdobeRgbBecomesSrgb)
         EXPECT_NEAR(p[1], rows[i].wantG, 2) << rows[i].rule;
         EXPECT_NEAR(p[0], rows[i].wantB, 2) << rows[i].rule;
     }
+}
+
+TEST(ColourConversion, AgreesWithLittleCmsOwnTransformWithinAStep)
+{
+    // Every 8-bit colour whose channels are 3, 11, 19, ... 251: off the interpolation grid's
+    // points, near its cells' middles where an interpolation strays most.
+    std::vector<uint8_t> colours;
+    for (int b = 3; b < 256; b += 8)
+        for (int g = 3; g < 256; g += 8)
+            for (int r = 3; r < 256; r += 8) colours.insert(colours.end(), {uint8_t(b), uint8_t(g), uint8_t(r)});
+    const Bytes adobe = AdobeRgb();
+    cmsHPROFILE source = cmsOpenProfileFromMem(adobe.data(), static_cast<cmsUInt32Number>(adobe.size()));
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHTRANSFORM direct = cmsCreateTransform(source, TYPE_BGR_8, srgb, TYPE_BGR_8, INTENT_PERCEPTUAL, 0);
+    std::vector<uint8_t> want(colours.size());
+    cmsDoTransform(direct, colours.data(), want.data(), static_cast<cmsUInt32Number>(colours.size() / 3));
+    cmsDeleteTransform(direct);
+    cmsCloseProfile(srgb);
+    cmsCloseProfile(source);
+
+    Image image;
+    ASSERT_TRUE(image.Allocate(static_cast<int>(colours.size() / 3), 1));
+    std::copy(colours.begin(), colours.end(), image.Row(0));
+    ASSERT_TRUE(ConvertToSrgb(image, adobe));
+    int worst = 0;
+    for (size_t i = 0; i < colours.size(); ++i) worst = std::max(worst, std::abs(int{image.Row(0)[i]} - int{want[i]}));
+    EXPECT_LE(worst, 1);
 }
 
 TEST(ColourConversion, OnlyAUsableForeignProfileChangesThePixels)
