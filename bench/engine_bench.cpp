@@ -1,9 +1,11 @@
 // Times the picture engine in-process: every picture of a folder loaded at the
 // job's size (DCT-domain reduction, orientation, resample), encoded as JPEG and
 // written, exactly as a batch run does it, minus the naming.
-//   varbo_bench.exe IN_FOLDER OUT_FOLDER SIZE QUALITY [gdiplus]
+//   varbo_bench.exe IN_FOLDER OUT_FOLDER SIZE QUALITY [gdiplus|colour]
 // With "gdiplus" the final resample is GDI+'s DrawImageRectI in its
 // high-quality bicubic mode instead of the engine's Lanczos filter, to compare.
+// With "colour" each JPEG is only reduced, and the conversion of the reduced
+// picture to sRGB through its embedded profile is timed on its own.
 // With "-j N", N threads take the pictures one after another, as a batch
 // run's workers do. Prints one line per picture and the wall time of the
 // whole; the peak memory of the process last.
@@ -25,7 +27,9 @@
 #include "engine/transform_win.h"
 #include "imaging/gdiplus_win.h"
 #include "engine/output_names.h"
+#include "imaging/colour.h"
 #include "imaging/exif.h"
+#include "imaging/icc_profile.h"
 #include "imaging/jpeg_io.h"
 
 static double Seconds()
@@ -36,22 +40,30 @@ static double Seconds()
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The engine's own path up to the final resample, which GDI+ does here.
-static bool LoadWithGdiplusResample(const std::string& path, int size, Image& out)
+// The engine's JPEG path up to the final resample: DCT-domain reduction to at
+// least twice the target, then orientation.
+static bool DecodeReduced(const std::string& path, int size, Image& decoded, Size2& target, std::string& bytes)
 {
-    std::string bytes;
     JpegHeader header;
-    Image decoded;
     if (!ReadFileBytes(path, bytes)) return false;
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     if (!ReadJpegHeader(data, bytes.size(), header)) return false;
     const bool turned = OrientationSwapsSides(header.orientation);
-    const Size2 target = OutputSize(turned ? header.height : header.width, turned ? header.width : header.height, size, false);
+    target = OutputSize(turned ? header.height : header.width, turned ? header.width : header.height, size, false);
     const int minW = std::min(2 * (turned ? target.height : target.width), header.width);
     const int minH = std::min(2 * (turned ? target.width : target.height), header.height);
     if (!DecodeJpeg(data, bytes.size(), minW, minH, decoded)) return false;
     ApplyOrientation(decoded, header.orientation);
-    if (!out.Allocate(target.width, target.height)) return false;
+    return true;
+}
+
+// The same, the final resample done by GDI+.
+static bool LoadWithGdiplusResample(const std::string& path, int size, Image& out)
+{
+    std::string bytes;
+    Image decoded;
+    Size2 target;
+    if (!DecodeReduced(path, size, decoded, target, bytes) || !out.Allocate(target.width, target.height)) return false;
     GdipImage source = WrapImage(decoded), dest = WrapImage(out);
     GdipGraphics graphics;
     if (!source || !dest || gp::GdipGetImageGraphicsContext(dest.get(), graphics.out()) != Gdiplus::Ok) return false;
@@ -60,19 +72,38 @@ static bool LoadWithGdiplusResample(const std::string& path, int size, Image& ou
     return gp::GdipDrawImageRectI(graphics.get(), source.get(), 0, 0, target.width, target.height) == Gdiplus::Ok;
 }
 
+// Times the reduction and, on its own, the conversion of the reduced picture
+// to sRGB through the file's embedded profile. False when nothing converted.
+static bool TimeColour(const std::string& path, int size, double& decodeSeconds, double& colourSeconds)
+{
+    std::string bytes;
+    Image decoded;
+    Size2 target;
+    const double start = Seconds();
+    if (!DecodeReduced(path, size, decoded, target, bytes)) return false;
+    const double decodedAt = Seconds();
+    const bool converted = ConvertToSrgb(decoded, ExtractIccProfile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    colourSeconds = Seconds() - decodedAt;
+    decodeSeconds = decodedAt - start;
+    std::printf("colour %s %dx%d decode %.1f ms, to sRGB %.1f ms\n", converted ? "ok" : "NONE", decoded.width, decoded.height,
+                decodeSeconds * 1000, colourSeconds * 1000);
+    return converted;
+}
+
 int main(int argc, char** argv)
 {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: varbo_bench IN_FOLDER OUT_FOLDER SIZE QUALITY [gdiplus] [-j WORKERS]\n");
+        std::fprintf(stderr, "usage: varbo_bench IN_FOLDER OUT_FOLDER SIZE QUALITY [gdiplus|colour] [-j WORKERS]\n");
         return 2;
     }
     const std::string in = argv[1], out = argv[2];
     const int size = std::atoi(argv[3]), quality = std::atoi(argv[4]);
-    bool gdiplusResample = false;
+    bool gdiplusResample = false, colour = false;
     int workers = 1;
     for (int i = 5; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "gdiplus") gdiplusResample = true;
+        else if (arg == "colour") colour = true;
         else if (arg == "-j" && i + 1 < argc) workers = std::max(1, std::atoi(argv[++i]));
     }
     GdiplusSession gdiplus;
@@ -84,6 +115,18 @@ int main(int argc, char** argv)
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
         } while (FindNextFileA(search.get(), &found));
+    }
+
+    if (colour) {
+        int converted = 0;
+        double decodeTotal = 0, colourTotal = 0, decodeSeconds = 0, colourSeconds = 0;
+        for (const std::string& name : names) {
+            converted += TimeColour(JoinPath(in, name), size, decodeSeconds, colourSeconds);
+            decodeTotal += decodeSeconds;
+            colourTotal += colourSeconds;
+        }
+        std::printf("colour total %d pictures decode %.3f s to sRGB %.3f s\n", converted, decodeTotal, colourTotal);
+        return converted == static_cast<int>(names.size()) ? 0 : 1;
     }
 
     // Each worker takes the next picture until none is left, as a batch run's workers do.

@@ -7,6 +7,10 @@ target_link_options(varbo_core PUBLIC ${VARBO_SANITIZE})
 # cross-built static copy from build/deps).
 find_package(JPEG REQUIRED)
 target_link_libraries(varbo_core PUBLIC JPEG::JPEG)
+# Little CMS, libwebp and zlib: Debian's builds of the same versions.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(VARBO_IMAGING_LIBS REQUIRED IMPORTED_TARGET lcms2 libwebp libwebpdemux zlib)
+target_link_libraries(varbo_core PUBLIC PkgConfig::VARBO_IMAGING_LIBS)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -15,7 +19,9 @@ file(GLOB VARBO_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*.cp
 if(VARBO_UNIT_TESTS)
     add_executable(unit_tests ${VARBO_UNIT_TESTS})
     target_compile_options(unit_tests PRIVATE ${VARBO_WARNINGS} ${VARBO_SANITIZE} -g)
-    target_link_libraries(unit_tests PRIVATE varbo_core GTest::gtest_main)
+    # The tests make their WebP files with libwebp's encoders.
+    pkg_check_modules(VARBO_WEBP_ENCODERS REQUIRED IMPORTED_TARGET libwebp libwebpmux)
+    target_link_libraries(unit_tests PRIVATE varbo_core GTest::gtest_main PkgConfig::VARBO_WEBP_ENCODERS)
     gtest_discover_tests(unit_tests TEST_PREFIX "unit." DISCOVERY_TIMEOUT 30)
 endif()
 

@@ -91,8 +91,9 @@ bool IsPictureName(std::string_view path)
     for (char& c : tail)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     if (tail.find('.') == std::string::npos) return false;
-    // A substring test, so ".tiff" passes (".tif" is in it) and ".jpg.txt" does not.
-    for (const char* ext : {".jpeg", ".jpg", ".bmp", ".gif", ".png", ".tif", ".wmf", ".emf"})
+    // A substring test, so ".tiff" passes (".tif" is in it) and ".jpg.txt" does not. The
+    // five-character ".jpeg" and ".webp" fill the whole tail, so they must end the name.
+    for (const char* ext : {".jpeg", ".jpg", ".bmp", ".gif", ".png", ".tif", ".wmf", ".emf", ".webp"})
         if (tail.find(ext) != std::string::npos) return true;
     return false;
 }

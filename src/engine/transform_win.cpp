@@ -10,18 +10,21 @@
 #include "engine/output_names.h"
 #include "engine/photo_text.h"
 #include "engine/photo_text_win.h"
+#include "imaging/colour.h"
 #include "imaging/exif.h"
 #include "imaging/gdiplus_win.h"
+#include "imaging/icc_profile.h"
 #include "imaging/jpeg_io.h"
 #include "imaging/picture_probe.h"
 #include "imaging/resample.h"
+#include "imaging/webp_io.h"
 
 namespace {
 
 constexpr size_t kMaxPictureFileBytes = 1024u << 20;
-// JPEGs are decoded (DCT-scaled) to no less than twice the target size, so the
-// final Lanczos-3 resample has room to filter. At once the target, the DCT
-// scaling's block averaging decides the detail: on the bench photos SSIM fell
+// JPEGs are decoded (DCT-scaled), and WebPs scaled by libwebp, to no less than
+// twice the target size, so the final Lanczos-3 resample has room to filter.
+// At once the target, the DCT scaling's block averaging decides the detail: on the bench photos SSIM fell
 // from 0.947 to 0.942 for a 15 % gain in speed.
 constexpr double kDecodeMargin = 2.0;
 
@@ -60,6 +63,22 @@ bool LoadJpeg(const std::string& bytes, int size, bool keepSize, Image& out)
     }
     if (!DecodeJpeg(data, bytes.size(), minWidth, minHeight, out)) return false;
     ApplyOrientation(out, header.orientation);
+    // Colours are managed on the reduced picture, which is a fraction of the full one.
+    ConvertToSrgb(out, ExtractIccProfile(data, bytes.size()));
+    return ScaleTo(out, target);
+}
+
+// libwebp scales while it decodes, to any size; an animation gives its first frame.
+bool LoadWebp(const std::string& bytes, int size, bool keepSize, Image& out)
+{
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    WebpHeader header;
+    if (!ReadWebpHeader(data, bytes.size(), header)) return false;
+    const Size2 target = OutputSize(header.width, header.height, size, keepSize);
+    const int minWidth = static_cast<int>(target.width * kDecodeMargin);
+    const int minHeight = static_cast<int>(target.height * kDecodeMargin);
+    if (!DecodeWebp(data, bytes.size(), minWidth, minHeight, out)) return false;
+    ConvertToSrgb(out, ExtractIccProfile(data, bytes.size()));
     return ScaleTo(out, target);
 }
 
@@ -71,11 +90,16 @@ bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out)
     std::string bytes;
     if (!ReadFileBytes(path, bytes, kMaxPictureFileBytes) || bytes.empty()) return false;
     if (IsJpegData(bytes)) return LoadJpeg(bytes, size, keepSize, out);
-    // A header that claims a gigantic picture is refused before GDI+ tries to allocate it.
-    if (!ClaimedSizeAcceptable(ProbePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))) return false;
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    // A header that claims a gigantic picture is refused before a decoder tries to allocate it.
+    const PictureProbe probe = ProbePicture(data, bytes.size());
+    if (!ClaimedSizeAcceptable(probe)) return false;
+    if (probe.format == PictureFormat::Webp) return LoadWebp(bytes, size, keepSize, out);
+    const std::vector<uint8_t> profile = ExtractIccProfile(data, bytes.size());
     bytes.clear();
     bytes.shrink_to_fit();
     if (!DecodeWithGdiplus(path, out)) return false;
+    ConvertToSrgb(out, profile);
     return ScaleTo(out, OutputSize(out.width, out.height, size, keepSize));
 }
 

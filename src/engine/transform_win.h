@@ -7,8 +7,9 @@
 #include "imaging/image.h"
 
 // Loads a picture file at the size the job needs: the longer side `size`, or
-// its own size when keepSize is set; upright by its EXIF orientation. False
-// for anything that is not a readable picture.
+// its own size when keepSize is set; upright by its EXIF orientation; in sRGB
+// (through its colour profile, if it has one). False for anything that is not
+// a readable picture.
 bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out);
 // The output file name in the job's run folder: the source's own name with
 // kept names, else the first free number from `first` on; a refusal with its

@@ -6,12 +6,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include <jpeglib.h>
 #include <jerror.h>  // after jpeglib.h, as libjpeg's own examples have it
 
+#include "imaging/colour.h"
 #include "imaging/exif.h"
+#include "imaging/icc_profile.h"
 
 // Error handling: libjpeg reports a fatal error by calling error_exit, which must not
 // return. Ours longjmps back to the one setjmp of the operation. Each setjmp sits in a small
@@ -80,9 +83,8 @@ struct Decoder {
 };
 
 struct DecodeRequest {
-    const uint8_t* data;
-    size_t size;
     int minWidth, minHeight;
+    const SrgbTransform* cmykTransform;  // null, or unusable: the naive conversion
     Image* image;
 };
 
@@ -110,9 +112,14 @@ uint8_t MultiplyBytes(unsigned a, unsigned b)
     return static_cast<uint8_t>((a * b + 127) / 255);
 }
 
+bool IsCmyk(const jpeg_decompress_struct& cinfo)
+{
+    return cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+}
+
 // libjpeg will not turn CMYK into RGB. Photoshop (the usual source of CMYK JPEGs, recognised
 // by its Adobe marker) stores the inks inverted, 255 = no ink; other writers store them as
-// they are. The conversion is the naive one, without a colour profile.
+// they are. This is the naive conversion, for a file without a usable CMYK profile.
 void CmykRowToBgr(const uint8_t* cmyk, int width, bool inverted, uint8_t* bgr)
 {
     for (int x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
@@ -129,17 +136,17 @@ void CmykRowToBgr(const uint8_t* cmyk, int width, bool inverted, uint8_t* bgr)
     }
 }
 
+// Called after the header has been read.
 bool DecodeGuarded(Decoder* d, const DecodeRequest* req)
 {
     if (setjmp(d->err.jump))
         return false;
-    StartReading(d, req->data, req->size);
     jpeg_decompress_struct* cinfo = &d->cinfo;
     if (int64_t{cinfo->image_width} * cinfo->image_height > kMaxPixels)
         return false;
     cinfo->scale_num = ChooseDctScale(cinfo->image_width, cinfo->image_height, req->minWidth, req->minHeight);
     cinfo->scale_denom = 8;
-    const bool cmyk = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
+    const bool cmyk = IsCmyk(*cinfo);
     cinfo->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;  // gray, YCbCr and RGB all come out as BGR
     jpeg_start_decompress(cinfo);
     Image* image = req->image;
@@ -153,7 +160,10 @@ bool DecodeGuarded(Decoder* d, const DecodeRequest* req)
         if (cmyk) {
             if (jpeg_read_scanlines(cinfo, cmykRow, 1) != 1)
                 return false;
-            CmykRowToBgr(cmykRow[0], image->width, cinfo->saw_Adobe_marker, image->Row(y));
+            if (req->cmykTransform && req->cmykTransform->Usable())
+                req->cmykTransform->Convert(cmykRow[0], image->Row(y), image->width);
+            else
+                CmykRowToBgr(cmykRow[0], image->width, cinfo->saw_Adobe_marker, image->Row(y));
             continue;
         }
         JSAMPROW rows[kRowBatch];
@@ -276,8 +286,14 @@ bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, I
     std::memset(&d, 0, sizeof d);
     InstallErrorManager(d.err, d.cinfo.err);
     Image image;
-    const DecodeRequest req{data, size, minWidth, minHeight, &image};
-    const bool ok = DecodeGuarded(&d, &req);
+    bool ok = ReadHeaderGuarded(&d, data, size);
+    // A CMYK picture's embedded profile says what its inks look like; an RGB or grey one's
+    // is applied by the caller, on the pixels at the size it keeps.
+    std::optional<SrgbTransform> cmykTransform;
+    if (ok && IsCmyk(d.cinfo))
+        cmykTransform.emplace(ExtractIccProfile(data, size), d.cinfo.saw_Adobe_marker ? PixelLayout::CmykInverted : PixelLayout::Cmyk);
+    const DecodeRequest req{minWidth, minHeight, cmykTransform ? &*cmykTransform : nullptr, &image};
+    ok = ok && DecodeGuarded(&d, &req);
     jpeg_destroy_decompress(&d.cinfo);
     if (!ok)
         return false;

@@ -20,6 +20,8 @@ int ChooseDctScale(int width, int height, int minWidth, int minHeight);
 // size). The minimum is in the stored orientation: swap it when OrientationSwapsSides(). A stored
 // size over kMaxPixels is refused before any allocation; any libjpeg error, data that ends
 // early or a flood of warnings fails. out is empty on failure. Reentrant, like everything here.
+// CMYK comes out as sRGB through the file's CMYK profile, or naively without a usable one; an
+// RGB or grey file's profile is left to ConvertToSrgb (imaging/colour.h).
 bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out);
 // Baseline JPEG, quality 1..100 (anything else fails), optimised Huffman tables, 4:2:0, JFIF 300 dpi, no other markers.
 bool EncodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out);

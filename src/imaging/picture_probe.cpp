@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "imaging/file_structure.h"
 #include "imaging/image.h"
 
 namespace {
@@ -9,24 +10,38 @@ namespace {
 uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 uint32_t Le32(const uint8_t* p) { return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]; }
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[1] << 8 | p[0]); }
-uint16_t Be16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+uint32_t Le24(const uint8_t* p) { return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]; }
 
 // ImageWidth (256) and ImageLength (257) of the first IFD.
 void ProbeTiff(const uint8_t* data, size_t size, PictureProbe& out)
 {
-    const bool little = data[0] == 'I';
-    auto u16 = [&](size_t at) { return little ? Le16(data + at) : Be16(data + at); };
-    auto u32 = [&](size_t at) { return little ? Le32(data + at) : Be32(data + at); };
-    const uint32_t ifd = u32(4);
-    if (ifd < 8 || ifd > size - 2) return;
-    const uint16_t entries = u16(ifd);
-    for (uint32_t i = 0; i < entries; ++i) {
-        const size_t at = ifd + 2 + size_t(i) * 12;
-        if (at + 12 > size) return;
-        const uint16_t tag = u16(at), type = u16(at + 2);
-        const uint32_t value = type == 3 ? u16(at + 8) : u32(at + 8);
-        if (tag == 256) out.width = value;
-        if (tag == 257) out.height = value;
+    ForEachTiffEntry(data, size, [&](const TiffReader& reader, const TiffEntry& entry) {
+        uint16_t shortValue = 0;
+        uint32_t longValue = 0;
+        const bool read = entry.type == 3 ? reader.U16(entry.valueAt, shortValue) : reader.U32(entry.valueAt, longValue);
+        const uint32_t value = entry.type == 3 ? shortValue : longValue;
+        if (read && entry.tag == 256) out.width = value;
+        if (read && entry.tag == 257) out.height = value;
+        return true;
+    });
+}
+
+// The first chunk says the size: a lossy frame (VP8), a lossless one (VP8L), or the canvas of
+// an extended file (VP8X) that may hold alpha, animation frames and a colour profile.
+void ProbeWebp(const uint8_t* data, size_t size, PictureProbe& out)
+{
+    const uint8_t* chunk = data + 12;
+    const uint8_t* payload = chunk + 8;
+    if (std::memcmp(chunk, "VP8 ", 4) == 0 && size >= 30 && payload[3] == 0x9d && payload[4] == 0x01 && payload[5] == 0x2a) {
+        out.width = Le16(payload + 6) & 0x3fff;
+        out.height = Le16(payload + 8) & 0x3fff;
+    } else if (std::memcmp(chunk, "VP8L", 4) == 0 && size >= 25 && payload[0] == 0x2f) {
+        const uint32_t bits = Le32(payload + 1);
+        out.width = (bits & 0x3fff) + 1;
+        out.height = ((bits >> 14) & 0x3fff) + 1;
+    } else if (std::memcmp(chunk, "VP8X", 4) == 0 && size >= 30) {
+        out.width = int64_t{Le24(payload + 4)} + 1;
+        out.height = int64_t{Le24(payload + 7)} + 1;
     }
 }
 
@@ -60,6 +75,9 @@ PictureProbe ProbePicture(const uint8_t* data, size_t size)
                              (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && data[3] == 42))) {
         out.format = PictureFormat::Tiff;
         ProbeTiff(data, size, out);
+    } else if (size >= 20 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0) {
+        out.format = PictureFormat::Webp;
+        ProbeWebp(data, size, out);
     }
     return out;
 }

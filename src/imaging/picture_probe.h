@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff };
+enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Webp };
 
 struct PictureProbe {
     PictureFormat format = PictureFormat::Unknown;

@@ -1,8 +1,9 @@
 # A folder of 12 pictures and 3 other files dropped on the real window: run
 # folder 001 gets 12 JPEGs in the pictures' name order, at the size and the
-# quality chosen with the selector, without a pause; a second
-# drop makes 002; a drop of a text file makes nothing; the sources stay as
-# they were; the last picture is remembered at exit.
+# quality chosen with the selector, without a pause; a second drop makes
+# 002; a drop of a text file makes nothing; a damaged file dropped with a
+# WebP and a JPEG leaves those two made; the sources stay as they were; the
+# last picture is remembered at exit.
 source "$(dirname "$0")/lib.sh"
 e2e_init
 source "$(dirname "$0")/batch_helpers.sh"
@@ -79,12 +80,16 @@ convert "$SHOT_DIR/after-text-drop.png" "$SHOT_DIR/after-second-drop.png" -crop 
     -metric AE -compare -format '%[distortion]' info: >"$E2E_TMP/icon-diff" 2>/dev/null || true
 assert_eq 0 "$(cat "$E2E_TMP/icon-diff")" "pixels that differ on the folder icon after the text drop"
 
-# A damaged picture fails alone: the run goes on to the next file.
+# A damaged picture fails alone: the run goes on to the next files, a WebP
+# among them.
 printf 'not a JPEG at all' >"$E2E_TMP/broken.jpg"
-drop_on 200 60 "$E2E_TMP/broken.jpg" "$src/IMG_1.jpg"
-wait_until 20 has_jpegs "$OUT_DIR/003" 1 || fail "the picture after a damaged one was not made"
+convert -size 600x400 gradient:'#e01010'-'#1010e0' -quality 90 "$E2E_TMP/saved.webp"
+drop_on 200 60 "$E2E_TMP/broken.jpg" "$E2E_TMP/saved.webp" "$src/IMG_1.jpg"
+wait_until 20 has_jpegs "$OUT_DIR/003" 2 || fail "the pictures after a damaged one were not made"
 sleep 1
-assert_eq "901 581" "$(identify -format '%w %h' "$OUT_DIR/003/varbo_901_00001.jpg")" "the one picture of the fourth drop"
+assert_eq "901 600 901 581 " "$(identify -format '%w %h ' "$OUT_DIR"/003/varbo_901_0000{1,2}.jpg)" "the WebP and the JPEG of the fourth drop"
+top_bottom=$(convert "$OUT_DIR/003/varbo_901_00001.jpg" -format '%[fx:p{450,5}.r > 0.7 && p{450,5}.b < 0.3] %[fx:p{450,594}.b > 0.7 && p{450,594}.r < 0.3]' info:)
+assert_eq "1 1" "$top_bottom" "the WebP red at the top, blue at the bottom"
 shot after-damaged-drop
 
 assert_eq "$before" "$(cd "$src" && ls -l --time-style=+%s && sha256sum *)" "the source folder after four drops"
@@ -94,5 +99,5 @@ varbo_window_stop
 assert_eq 60 "$(setting 2)" "Prots saved at exit"
 assert_eq "$win_src" "$(setting 6)" "LastDir"
 assert_eq "$win_src\\IMG_1.jpg" "$(setting 7)" "LastFile: the last picture made"
-assert_eq "$(unix_to_win "$OUT_DIR")\\003\\varbo_901_00001.jpg" "$(setting 8)" "LastVarbo"
+assert_eq "$(unix_to_win "$OUT_DIR")\\003\\varbo_901_00002.jpg" "$(setting 8)" "LastVarbo"
 echo "ok"

@@ -11,6 +11,7 @@
 #include <jpeglib.h>
 
 #include "imaging/jpeg_io.h"
+#include "test_profiles.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // From AddressSanitizer's runtime (GCC ships no header for it): called on every malloc in
@@ -34,6 +35,7 @@ struct RawJpeg {
     bool progressive = false;
     int restartInterval = 0;
     std::vector<jpeg_scan_info> scans = {};
+    Bytes icc = {};  // written as APP2 chunks
 };
 
 Bytes Encode(const RawJpeg& raw)
@@ -61,6 +63,8 @@ Bytes Encode(const RawJpeg& raw)
         c.scan_info = raw.scans.data(), c.num_scans = int(raw.scans.size());
     c.restart_interval = raw.restartInterval;
     jpeg_start_compress(&c, TRUE);
+    if (!raw.icc.empty())
+        jpeg_write_icc_profile(&c, raw.icc.data(), static_cast<unsigned>(raw.icc.size()));
     Bytes row(raw.width * raw.components);
     for (int y = 0; y < raw.height; ++y) {
         for (size_t i = 0; i < row.size(); ++i)
@@ -212,6 +216,7 @@ TEST(ImagingJpegEncode, WritesJfif300DpiBaseline420OptimisedTablesAndNothingElse
 
 TEST(ImagingJpegDecode, EveryColourSpaceComesOutAsBgr)
 {
+    const Bytes cyanOnly = CyanOnlyCmykProfile();
     // Flat pictures of one colour. Adobe CMYK stores inverted inks (255 = none), as
     // Photoshop writes it; plain CMYK stores inks as they are.
     auto flat = [](Bytes v) { return [v](int, int, int c) { return v[c]; }; };
@@ -227,6 +232,9 @@ TEST(ImagingJpegDecode, EveryColourSpaceComesOutAsBgr)
         {"Adobe CMYK, half black", {.input = JCS_CMYK, .components = 4, .pixel = flat({255, 255, 255, 127})}, 127, 127, 127},
         {"Adobe YCCK, green ink (C+Y)", {.input = JCS_CMYK, .components = 4, .stored = JCS_YCCK, .pixel = flat({0, 255, 0, 255})}, 0, 255, 0},
         {"CMYK without Adobe marker, blue ink (C+M)", {.input = JCS_CMYK, .components = 4, .adobeMarker = 0, .pixel = flat({255, 255, 0, 0})}, 255, 0, 0},
+        {"Adobe CMYK with a profile: red ink but no cyan is white through it", {.input = JCS_CMYK, .components = 4, .pixel = flat({255, 0, 0, 255}), .icc = cyanOnly}, 255, 255, 255},
+        {"CMYK with a profile: full cyan is its grey", {.input = JCS_CMYK, .components = 4, .adobeMarker = 0, .pixel = flat({255, 0, 0, 0}), .icc = cyanOnly}, 119, 119, 119},
+        {"an RGB profile leaves CMYK to the naive way", {.input = JCS_CMYK, .components = 4, .pixel = flat({255, 0, 0, 255}), .icc = Saved(cmsCreate_sRGBProfile())}, 0, 0, 255},
     };
     for (const Row& row : rows) {
         const Bytes jpeg = Encode(row.raw);

@@ -51,6 +51,39 @@ TEST(PictureProbe, ReadsClaimedSizes)
     EXPECT_EQ(t.height, 200);
 }
 
+// RIFF, WEBP and one chunk holding the given first bytes, padded to 30 bytes in all.
+std::string Webp(const std::string& chunk, const std::string& payload)
+{
+    std::string s = std::string("RIFF\x16\0\0\0WEBP", 12) + chunk + std::string("\x0a\0\0\0", 4) + payload;
+    return s + std::string(s.size() < 30 ? 30 - s.size() : 0, '\0');
+}
+
+TEST(PictureProbe, ReadsWebpSizesFromEveryKindOfFirstChunk)
+{
+    struct Row {
+        const char* rule;
+        std::string file;
+        int64_t width, height;
+    } rows[] = {
+        // Lossy: a 3-byte frame tag, the start code 9d 01 2a, 14-bit width and height.
+        {"VP8, 640 x 480", Webp("VP8 ", std::string("\0\0\0\x9d\x01\x2a\x80\x02\xe0\x01", 10)), 640, 480},
+        // Lossless: 0x2f, then width - 1 and height - 1 in 14 bits each, low bits first.
+        // 1000 x 750: 999 | 749 << 14 = 0x00BB43E7.
+        {"VP8L, 1000 x 750", Webp("VP8L", std::string("\x2f\xe7\x43\xbb\x00", 5)), 1000, 750},
+        // Extended: flags, then canvas width - 1 and height - 1 in 24 bits each.
+        {"VP8X canvas 20000 x 3", Webp("VP8X", std::string("\x10\0\0\0\x1f\x4e\x00\x02\0\0", 10)), 20000, 3},
+        {"VP8 without its start code says nothing", Webp("VP8 ", std::string(10, '\x01')), 0, 0},
+    };
+    for (const Row& row : rows) {
+        const PictureProbe p = Probe(row.file);
+        EXPECT_EQ(p.format, PictureFormat::Webp) << row.rule;
+        EXPECT_EQ(p.width, row.width) << row.rule;
+        EXPECT_EQ(p.height, row.height) << row.rule;
+    }
+    EXPECT_FALSE(ClaimedSizeAcceptable(Probe(Webp("VP8X", std::string(4, '\0') + std::string(6, '\xff'))))) << "a 2^24 x 2^24 canvas";
+    EXPECT_EQ(Probe(Webp("VP8X", "").substr(0, 19)).format, PictureFormat::Unknown) << "cut inside the header";
+}
+
 TEST(PictureProbe, RefusesGiantClaimsAndSurvivesScraps)
 {
     EXPECT_FALSE(ClaimedSizeAcceptable(Probe(Png(60000, 60000)))) << "3.6 gigapixels";

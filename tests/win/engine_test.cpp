@@ -267,6 +267,13 @@ TEST_F(Engine, PicturesSavedAtOnceNeverWriteOverEachOther)
     }
 }
 
+// A WebP file: the RIFF header and one chunk.
+std::string Riff(const std::string& fourcc, const std::string& payload)
+{
+    auto le32 = [](size_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    return "RIFF" + le32(payload.size() + 12) + "WEBP" + fourcc + le32(payload.size()) + payload;
+}
+
 TEST_F(Engine, HostileFilesFailQuietly)
 {
     const std::string good = Jpeg(TestPicture(1200, 900));
@@ -285,11 +292,34 @@ TEST_F(Engine, HostileFilesFailQuietly)
         {"text.png", "not a picture at all"},
         {"huge.png", hugePng},
         {"huge.jpg", hugeJpeg},
+        // WebP: a 60000 x 60000 canvas; lossless and lossy headers over garbage; an
+        // animation with no frame; the RIFF header alone.
+        {"huge.webp", Riff("VP8X", std::string("\0\0\0\0\x5f\xea\0\x5f\xea\0", 10))},
+        {"lossless.webp", Riff("VP8L", std::string("\x2f\xe7\x43\xbb\x00", 5) + std::string(3000, '\x5a'))},
+        {"lossy.webp", Riff("VP8 ", std::string("\x50\x0b\0\x9d\x01\x2a\x80\x02\xe0\x01", 10) + std::string(3000, '\xa5'))},
+        {"no_frames.webp", Riff("VP8X", std::string("\x02\0\0\0\x63\0\0\x63\0\0", 10))},
+        {"riff_only.webp", std::string("RIFF\x04\0\0\0WEBP", 12)},
     };
     for (const auto& [name, bytes] : files) EXPECT_EQ(Transform(Source(name, bytes), 901, 82), 0) << name;
     EXPECT_EQ(OutputCount(), 0);
     EXPECT_EQ(last_.stop, JobStop::Unreadable);
     EXPECT_TRUE(last_.message.empty());
+}
+
+TEST_F(Engine, WebpPicturesComeOutOnWhiteWhateverTheirName)
+{
+    // 64 x 48, lossless: the left half red, the right half transparent (made with libwebp's encoder).
+    const std::string webp("\x52\x49\x46\x46\x26\x00\x00\x00\x57\x45\x42\x50\x56\x50\x38\x4c\x19\x00\x00\x00\x2f\x3f\xc0\x0b"
+                           "\x10\x0f\x10\xf3\x1f\xf3\x1f\x0c\xb1\x60\x32\x7f\xe9\x14\x3a\x23\xfa\x1f\x55\xf0\x1d\x00", 46);
+    for (const char* name : {"saved.webp", "saved_as.jpg"}) {
+        ASSERT_EQ(Transform(Source(name, webp), 901, 90), 1) << name;
+        Image out = Decoded(last_.written);
+        ASSERT_EQ(out.width, 901);
+        ASSERT_EQ(out.height, 675);
+        EXPECT_GT(out.Row(300)[3 * 200 + 2], 230) << name << ": red on the left";
+        EXPECT_LT(out.Row(300)[3 * 200 + 1], 30) << name;
+        EXPECT_GT(Brightness(out, 700, 300), 245) << name << ": white where it was transparent";
+    }
 }
 
 TEST_F(Engine, PicturesAreRecognisedByContentNotName)
