@@ -25,9 +25,12 @@ set(VARBO_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 # The resources (manifest, icons, artwork, the embedded test photo) as an object
 # library, so the Windows tests get the same manifest and pictures as the program.
+# The version resource takes its numbers from project() through a written header.
 add_library(varbo_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/varbo.rc)
-target_include_directories(varbo_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/varbo_version.h @ONLY)
+target_include_directories(varbo_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources ${CMAKE_BINARY_DIR}/generated)
 file(GLOB VARBO_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
+list(APPEND VARBO_RESOURCE_FILES ${CMAKE_BINARY_DIR}/generated/varbo_version.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/varbo.rc PROPERTIES OBJECT_DEPENDS "${VARBO_RESOURCE_FILES}")
 
 add_executable(varbo WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp $<TARGET_OBJECTS:varbo_resources>)
