@@ -55,14 +55,22 @@ if(VARBO_WIN_TESTS)
         PROPERTIES RESOURCE_LOCK wineprefix ENVIRONMENT "VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()
 
+include(${CMAKE_SOURCE_DIR}/cmake/dist.cmake)
+
 # End-to-end tests: scripts that drive the real varbo.exe under Wine and Xvfb.
 file(GLOB VARBO_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.sh)
 foreach(t IN LISTS VARBO_E2E_TESTS)
     get_filename_component(name ${t} NAME_WE)
     add_test(NAME e2e.${name} COMMAND bash ${t})
     set_tests_properties(e2e.${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 900
-        ENVIRONMENT "VARBO_EXE=$<TARGET_FILE:varbo>;VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR};VARBO_BUILD_DIR=${CMAKE_BINARY_DIR}")
+        ENVIRONMENT "VARBO_EXE=$<TARGET_FILE:varbo>;VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR};VARBO_BUILD_DIR=${CMAKE_BINARY_DIR};VARBO_DIST_ZIP=${VARBO_DIST_ZIP}")
 endforeach()
+# The download's test unpacks the zip: CTest brings it up to date first.
+if(TEST e2e.test_dist_zip)
+    add_test(NAME dist.zip COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target dist)
+    set_tests_properties(dist.zip PROPERTIES FIXTURES_SETUP dist_zip RUN_SERIAL TRUE)
+    set_tests_properties(e2e.test_dist_zip PROPERTIES FIXTURES_REQUIRED dist_zip)
+endif()
 
 # The engine benchmark (bench/run drives it).
 add_executable(varbo_bench ${CMAKE_SOURCE_DIR}/bench/engine_bench.cpp $<TARGET_OBJECTS:varbo_resources>)
