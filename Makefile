@@ -1,13 +1,14 @@
 # The two commands of the README:
 #   make run    set up, build, compress one picture with the real varbo.exe under Wine
 #   make test   set up, build both trees, run every test layer
+# and make dist, the download: build/dist/varbo-<version>-win64.zip
 SHELL := /bin/bash
 ROOT := $(CURDIR)
 NATIVE := build/native
 WIN := build/win
 PHOTO ?=
 
-.PHONY: all setup native win build test test-unit test-win run bench clean
+.PHONY: all setup native win build test test-unit test-win run bench dist clean
 
 all: build
 
@@ -34,5 +35,8 @@ run: win
 bench: win
 	@bench/run
 
+dist: win
+	@cmake --build $(WIN) --target dist
+
 clean:
-	rm -rf $(NATIVE) $(WIN)
+	rm -rf $(NATIVE) $(WIN) build/dist

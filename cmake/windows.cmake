@@ -37,9 +37,12 @@ set(VARBO_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 # The resources (manifest, icons, artwork, the embedded test photo) as an object
 # library, so the Windows tests get the same manifest and pictures as the program.
+# The version resource takes its numbers from project() through a written header.
 add_library(varbo_resources OBJECT ${CMAKE_SOURCE_DIR}/resources/varbo.rc)
-target_include_directories(varbo_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/varbo_version.h @ONLY)
+target_include_directories(varbo_resources PRIVATE ${CMAKE_SOURCE_DIR}/resources ${CMAKE_BINARY_DIR}/generated)
 file(GLOB VARBO_RESOURCE_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/resources/*)
+list(APPEND VARBO_RESOURCE_FILES ${CMAKE_BINARY_DIR}/generated/varbo_version.h)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/varbo.rc PROPERTIES OBJECT_DEPENDS "${VARBO_RESOURCE_FILES}")
 
 add_executable(varbo WIN32 ${CMAKE_SOURCE_DIR}/src/app/main_win.cpp $<TARGET_OBJECTS:varbo_resources>)
@@ -64,14 +67,22 @@ if(VARBO_WIN_TESTS)
         PROPERTIES RESOURCE_LOCK wineprefix ENVIRONMENT "VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()
 
+include(${CMAKE_SOURCE_DIR}/cmake/dist.cmake)
+
 # End-to-end tests: scripts that drive the real varbo.exe under Wine and Xvfb.
 file(GLOB VARBO_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.sh)
 foreach(t IN LISTS VARBO_E2E_TESTS)
     get_filename_component(name ${t} NAME_WE)
     add_test(NAME e2e.${name} COMMAND bash ${t})
     set_tests_properties(e2e.${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 900
-        ENVIRONMENT "VARBO_EXE=$<TARGET_FILE:varbo>;VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR};VARBO_BUILD_DIR=${CMAKE_BINARY_DIR}")
+        ENVIRONMENT "VARBO_EXE=$<TARGET_FILE:varbo>;VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR};VARBO_BUILD_DIR=${CMAKE_BINARY_DIR};VARBO_DIST_ZIP=${VARBO_DIST_ZIP}")
 endforeach()
+# The download's test unpacks the zip: CTest brings it up to date first.
+if(TEST e2e.test_dist_zip)
+    add_test(NAME dist.zip COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target dist)
+    set_tests_properties(dist.zip PROPERTIES FIXTURES_SETUP dist_zip RUN_SERIAL TRUE)
+    set_tests_properties(e2e.test_dist_zip PROPERTIES FIXTURES_REQUIRED dist_zip)
+endif()
 
 # The engine benchmark (bench/run drives it).
 add_executable(varbo_bench ${CMAKE_SOURCE_DIR}/bench/engine_bench.cpp $<TARGET_OBJECTS:varbo_resources>)

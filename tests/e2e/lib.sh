@@ -3,6 +3,7 @@
 # VARBO_BUILD_DIR; run by hand, they default to build/win of this tree.
 #
 #   e2e_init                 strict mode, temp dir E2E_TMP, own Wine prefix, a display
+#                            (E2E_FRESH_PREFIX=1 first: a new prefix in E2E_TMP, made for this test)
 #   wine_run ARGS...         scripts/wine ARGS under the test prefix (stdin closed, time-limited)
 #   run_varbo ARGS...        wine_run "$VARBO_EXE" ARGS
 #   reset_program_state      removes C:\ProgramData\Orvenda and Desktop\Varbo_Photo
@@ -109,8 +110,13 @@ e2e_init() {
     e2e_display
 
     # A prefix of our own, so the Windows unit tests' prefix is never touched
-    # (VARBO_E2E_WINEPREFIX names another one).
-    export VARBO_WINEPREFIX=${VARBO_E2E_WINEPREFIX:-$VARBO_BUILD_DIR/wine-e2e}
+    # (VARBO_E2E_WINEPREFIX names another one), or a new one like a machine
+    # that has never seen the program.
+    if [ -n "${E2E_FRESH_PREFIX:-}" ]; then
+        export VARBO_WINEPREFIX=$E2E_TMP/wine
+    else
+        export VARBO_WINEPREFIX=${VARBO_E2E_WINEPREFIX:-$VARBO_BUILD_DIR/wine-e2e}
+    fi
     eval "$("$VARBO_SOURCE_DIR/scripts/wine" --env)"  # creates the prefix on first use
     wineserver -k >/dev/null 2>&1 || true            # nothing left from an earlier run
     # A server of our own with its own stdio: otherwise CTest waits for its linger.
