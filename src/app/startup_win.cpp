@@ -10,6 +10,7 @@
 #include "common/messages.h"
 #include "common/state.h"
 #include "common/text.h"
+#include "common/wide_win.h"
 #include "engine/job_win.h"
 #include "engine/picture_job.h"
 #include "imaging/gdiplus_win.h"
@@ -34,7 +35,7 @@ bool PrepareFolders()
 {
     if (!EnsureMakerFolder(Folders.MakerFolder)) return false;
     Folders.DataFolder = JoinPath(Folders.MakerFolder, "Varbo");
-    if (!PathExists(Folders.DataFolder) && !CreateDirectoryA(Folders.DataFolder.c_str(), nullptr)) return false;
+    if (!PathExists(Folders.DataFolder) && !MakeFolder(Folders.DataFolder)) return false;
     for (const char* name : {"Test0.jpg", "Test.jpg"}) {
         const std::string path = JoinPath(Folders.DataFolder, name);
         if (!PathExists(path)) WriteTestPicture(path);  // a missing test photo is written again at the next start
@@ -42,7 +43,7 @@ bool PrepareFolders()
     if (!GetShellFolder("DeskTop", Folders.Desktop)) return false;
     DropTrailingLineFeed(Folders.Desktop);
     Settings.Varbo_Photo = JoinPath(Folders.Desktop, "Varbo_Photo");
-    if (!PathExists(Settings.Varbo_Photo) && !CreateDirectoryA(Settings.Varbo_Photo.c_str(), nullptr)) return false;
+    if (!PathExists(Settings.Varbo_Photo) && !MakeFolder(Settings.Varbo_Photo)) return false;
     return true;
 }
 
@@ -95,9 +96,13 @@ int RunVarbo(HINSTANCE instance, const char* commandLine, int show)
         return 0;
     }
 
-    const std::string line = Utf8Prefix(commandLine ? commandLine : "", 511);
-    const std::string startArgument = ScanCommandLine(line);
-    const bool commandLineMode = Utf8Length(startArgument) >= 2;
+    // The whole line: a picture's path is never cut to a length.
+    const std::string line = commandLine ? commandLine : "";
+    const std::string named = ScanCommandLine(line);
+    const bool commandLineMode = Utf8Length(named) >= 2;
+    // Absolute before anything uses it: the running copy that may take the
+    // picture has a current folder of its own.
+    const std::string startArgument = commandLineMode ? FullPath(named) : std::string();
     // The command the verb is registered with comes from a start without a picture only.
     const std::string startCommand = commandLineMode ? std::string() : line;
 

@@ -8,45 +8,79 @@
 #include "common/text.h"
 #include "common/wide_win.h"
 
+namespace {
+
+// INVALID_FILE_ATTRIBUTES, with the system's last error, when nothing can be read.
+DWORD AttributesOf(const std::string& path)
+{
+    const std::wstring wide = WidePath(WithoutTrailingLineFeed(path));
+    return wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+}
+
+// The reason a write step failed; never 0, so a failure never reads as success.
+DWORD WriteError()
+{
+    const DWORD error = GetLastError();
+    return error ? error : ERROR_WRITE_FAULT;
+}
+
+// A read-only file in the way would make a move or a replacing open fail.
+void ClearReadOnly(const std::wstring& path)
+{
+    const DWORD a = GetFileAttributesW(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && (a & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+}
+
+} // namespace
+
 bool PathExists(const std::string& path)
 {
-    return GetFileAttributesA(WithoutTrailingLineFeed(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool IsFolder(const std::string& path)
 {
-    DWORD a = GetFileAttributesA(WithoutTrailingLineFeed(path).c_str());
+    const DWORD a = AttributesOf(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 EntryKind ProbeEntry(const std::string& path)
 {
-    DWORD a = GetFileAttributesA(WithoutTrailingLineFeed(path).c_str());
+    const DWORD a = AttributesOf(path);
     if (a == INVALID_FILE_ATTRIBUTES) {
-        // A name we may not look at still occupies its place.
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryKind::Missing : EntryKind::Other;
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryKind::Missing : EntryKind::Unknown;
     }
     return (a & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::Other;
+}
+
+bool MakeFolder(const std::string& path)
+{
+    const std::wstring wide = WidePath(WithoutTrailingLineFeed(path));
+    return !wide.empty() && CreateDirectoryW(wide.c_str(), nullptr);
 }
 
 FileStream OpenFileStream(std::string path, const char* mode)
 {
     const std::string m = mode;
+    DropTrailingLineFeed(path);
+    const std::wstring wide = WidePath(path);
+    if (wide.empty()) return FileStream();
     if (m.find('w') != std::string::npos || m.find('a') != std::string::npos) {
-        DropTrailingLineFeed(path);
-        DWORD a = GetFileAttributesA(path.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+        const DWORD a = GetFileAttributesW(wide.c_str());
+        if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_ARCHIVE);
     }
-    return FileStream(std::fopen(path.c_str(), mode));
+    return FileStream(_wfopen(wide.c_str(), Widen(m).c_str()));
 }
 
 bool ReadFileHead(const std::string& path, size_t maxBytes, std::string& head, uint64_t& fileSize)
 {
     head.clear();
-    const FileHandle h(CreateFileA(WithoutTrailingLineFeed(path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring wide = WidePath(WithoutTrailingLineFeed(path));
+    if (wide.empty()) return false;
+    const FileHandle h(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size;
     if (!h || !GetFileSizeEx(h.get(), &size) || size.QuadPart < 0) return false;
     fileSize = static_cast<uint64_t>(size.QuadPart);
@@ -59,9 +93,10 @@ bool ReadFileHead(const std::string& path, size_t maxBytes, std::string& head, u
 
 bool ReadFileBytes(const std::string& path, std::string& bytes, size_t maxBytes)
 {
-    const FileHandle h(CreateFileA(WithoutTrailingLineFeed(path).c_str(), GENERIC_READ,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const std::wstring wide = WidePath(WithoutTrailingLineFeed(path));
+    if (wide.empty()) return false;
+    const FileHandle h(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!h) return false;
     bool ok = false;
     LARGE_INTEGER size;
@@ -88,49 +123,54 @@ namespace {
 
 enum class MoveRule { Replace, KeepExisting };
 
-// The bytes under a temporary name, then moved to `target`; the temporary file
-// never stays behind.
-NewFileOutcome WriteThenMove(const std::string& path, const void* data, size_t size, MoveRule rule)
+// The bytes under a temporary name of this thread's, then moved to the
+// target; the temporary file never stays behind.
+WriteResult WriteThenMove(const std::string& path, const void* data, size_t size, MoveRule rule)
 {
-    const std::string target = WithoutTrailingLineFeed(path);
-    const std::string temp = target + Format(".%lu.%lu.part", GetCurrentProcessId(), GetCurrentThreadId());
-    FileHandle h(CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h) return NewFileOutcome::Failed;
-    bool ok = true;
+    const std::wstring target = WidePath(WithoutTrailingLineFeed(path));
+    if (target.empty()) return {WriteError()};
+    const std::wstring temp = target + Widen(Format(".%lu.%lu.part", GetCurrentProcessId(), GetCurrentThreadId()));
+    if (temp.size() >= kMaxPathUnits) return {ERROR_FILENAME_EXCED_RANGE};
+    FileHandle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return {WriteError()};
+    // The first failure is the reason; what follows it only cleans up.
+    DWORD error = 0;
     const char* p = static_cast<const char*>(data);
     size_t done = 0;
-    while (ok && done < size) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
+    while (!error && done < size) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size - done, 1u << 30));
         DWORD put = 0;
-        ok = WriteFile(h.get(), p + done, chunk, &put, nullptr) && put == chunk;
+        if (!WriteFile(h.get(), p + done, chunk, &put, nullptr)) error = WriteError();
+        else if (put != chunk) error = ERROR_DISK_FULL;  // a short write without an error: the disk took no more
         done += put;
     }
-    ok = ok && FlushFileBuffers(h.get());
-    ok = CloseNow(h) && ok;
-    NewFileOutcome outcome = ok ? NewFileOutcome::Written : NewFileOutcome::Failed;
-    if (ok && rule == MoveRule::Replace) {
-        // A read-only file in the way would make the move fail.
-        DWORD a = GetFileAttributesA(target.c_str());
-        if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-        if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            outcome = NewFileOutcome::Failed;
-    } else if (ok && !MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    if (!error && !FlushFileBuffers(h.get())) error = WriteError();
+    if (!CloseNow(h) && !error) error = WriteError();
+    WriteResult result;
+    if (!error && rule == MoveRule::Replace) {
+        ClearReadOnly(target);
+        if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) error = WriteError();
+    } else if (!error && !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
         // The move without replacing is the test and the claim in one step.
-        const DWORD error = GetLastError();
-        outcome = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? NewFileOutcome::NameTaken : NewFileOutcome::Failed;
+        error = WriteError();
+        if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+            error = 0;
+            result.nameTaken = true;
+        }
     }
-    if (outcome != NewFileOutcome::Written) DeleteFileA(temp.c_str());
-    return outcome;
+    result.error = error;
+    if (!result) DeleteFileW(temp.c_str());
+    return result;
 }
 
 } // namespace
 
-bool WriteFileReplacing(const std::string& path, const void* data, size_t size)
+WriteResult WriteFileReplacing(const std::string& path, const void* data, size_t size)
 {
-    return WriteThenMove(path, data, size, MoveRule::Replace) == NewFileOutcome::Written;
+    return WriteThenMove(path, data, size, MoveRule::Replace);
 }
 
-NewFileOutcome WriteNewFile(const std::string& path, const void* data, size_t size)
+WriteResult WriteNewFile(const std::string& path, const void* data, size_t size)
 {
     return WriteThenMove(path, data, size, MoveRule::KeepExisting);
 }

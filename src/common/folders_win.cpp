@@ -14,9 +14,21 @@ int MakeFolderPath(const std::string& requested)
     if (!ProgramFolder(program)) return 0;
     std::string path = WithoutTrailingLineFeed(requested);
     if (path.find(':') == std::string::npos && path.rfind("\\\\", 0) != 0) path = JoinPath(program, path);
-    if (path.empty()) return 0;
+    if (path.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return 0;
+    }
+    // Not half a tree for a folder that can never be made.
+    if (PathTooLongForSystem(path)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return 0;
+    }
     // A file of that name is no folder: the caller could not write into it.
-    if (PathExists(path)) return IsFolder(path) ? 2 : 0;
+    if (PathExists(path)) {
+        if (IsFolder(path)) return 2;
+        SetLastError(ERROR_ALREADY_EXISTS);
+        return 0;
+    }
 
     // Where the walk may start cutting: past "C:\" of a drive, and past
     // "\\server\share\" of a network path (those two cannot be created).
@@ -24,17 +36,24 @@ int MakeFolderPath(const std::string& requested)
     if (path.rfind("\\\\", 0) == 0) {
         size_t server = path.find_first_of("\\/", 2);
         size_t share = server == std::string::npos ? std::string::npos : path.find_first_of("\\/", server + 1);
-        if (share == std::string::npos) return 0;
+        if (share == std::string::npos) {
+            SetLastError(ERROR_BAD_PATHNAME);
+            return 0;
+        }
         start = share + 1;
     }
     for (size_t i = start; i < path.size(); ++i) {
         if (path[i] != '\\' && path[i] != '/') continue;
         const std::string prefix = path.substr(0, i);
-        if (!PathExists(prefix) && !CreateDirectoryA(prefix.c_str(), nullptr)) return 0;
+        if (!PathExists(prefix) && !MakeFolder(prefix)) return 0;
     }
     // Another program may make the folder between the test and the call: it is there all the same.
-    if (!PathExists(path)) CreateDirectoryA(path.c_str(), nullptr);
-    return IsFolder(path) ? 1 : 0;
+    if (MakeFolder(path)) return 1;
+    const DWORD error = GetLastError();
+    if (IsFolder(path)) return 1;
+    // The reason is the one of the call that failed, not of the look after it.
+    SetLastError(error ? error : ERROR_ALREADY_EXISTS);
+    return 0;
 }
 
 bool ProgramFolder(std::string& folder)

@@ -1,7 +1,7 @@
 #pragma once
 // Every Win32 handle the program opens has one owner from this header, so the
 // release calls (CloseHandle, FindClose, RegCloseKey, DeleteObject,
-// DragFinish) appear here and nowhere else. GDI+ objects have their own owners
+// DragFinish, a COM object's Release) appear here and nowhere else. GDI+ objects have their own owners
 // in imaging/gdiplus_win.h.
 #include <windows.h>
 
@@ -74,6 +74,14 @@ struct Drop {
     static void Free(Handle h) { DragFinish(h); }
 };
 
+template <class T>
+struct Com {
+    using Handle = T*;
+    static Handle Empty() { return nullptr; }
+    static bool Live(Handle h) { return h != nullptr; }
+    static void Free(Handle h) { h->Release(); }
+};
+
 } // namespace owner_traits
 
 using FileHandle = Owner<owner_traits::Kernel>;  // files, mutexes, any kernel object
@@ -82,6 +90,8 @@ using RegKey = Owner<owner_traits::Registry>;
 template <class T>
 using GdiObject = Owner<owner_traits::Gdi<T>>;  // HBITMAP, HBRUSH, HFONT
 using DropHandle = Owner<owner_traits::Drop>;
+template <class T>
+using ComObject = Owner<owner_traits::Com<T>>;  // IStream and other COM interfaces
 
 // Closes a file now and tells whether the system took it: a write may fail
 // only at the close (a network drive, a full disk).

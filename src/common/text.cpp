@@ -118,6 +118,17 @@ size_t Utf8Length(std::string_view text)
     return count;
 }
 
+size_t Utf16Length(std::string_view text)
+{
+    size_t units = 0;
+    for (size_t i = 0; i < text.size();) {
+        const size_t len = Utf8SequenceLength(text, i);
+        units += len == 4 ? 2 : 1;
+        i += len ? len : 1;
+    }
+    return units;
+}
+
 std::string Utf8Prefix(std::string_view text, size_t maxChars)
 {
     size_t i = 0;

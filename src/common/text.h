@@ -21,6 +21,8 @@ std::string DecodeLegacyText(std::string_view bytes);
 
 // Number of characters (code points) of a UTF-8 text; a stray byte counts as one.
 size_t Utf8Length(std::string_view text);
+// Number of UTF-16 units the text takes (2 for a character past U+FFFF); a stray byte counts as one.
+size_t Utf16Length(std::string_view text);
 // The first maxChars characters of a UTF-8 text; never splits a character.
 std::string Utf8Prefix(std::string_view text, size_t maxChars);
 

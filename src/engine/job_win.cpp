@@ -6,6 +6,7 @@
 
 #include "common/files_win.h"
 #include "common/text.h"
+#include "engine/failure_messages.h"
 #include "engine/transform_win.h"
 
 namespace {
@@ -25,7 +26,12 @@ PictureResult RunPictureJob(const PictureJob& job)
         return result;
     }
     if (!PathExists(folder)) {
-        CreateDirectoryA(folder.c_str(), nullptr);
+        // A folder that cannot be made again is no skipped picture: nothing can be written.
+        if (!MakeFolder(folder)) {
+            result.stop = JobStop::SaveFailed;
+            result.message = SaveFailedMessage(FolderOf(folder), GetLastError());
+            return result;
+        }
         result.message = kFolderCreatedMessage;
         return result;
     }

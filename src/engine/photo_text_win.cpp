@@ -8,7 +8,9 @@
 std::optional<std::string> FileDateText(const std::string& path, bool dateOnly)
 {
     // Shared access, so a picture that a viewer holds open still gives its date.
-    const FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    const std::wstring widePath = WidePath(path);
+    if (widePath.empty()) return std::nullopt;
+    const FileHandle file(CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     FILETIME written;

@@ -7,13 +7,16 @@
 
 #include "common/state.h"
 
-// Why a job made no picture.
+// Why a job made no picture. The result's `message`, when there is one,
+// says it to the user.
 enum class JobStop {
     None,          // made, or skipped without a reason to stop (the output folder was just made again)
     FolderFull,    // numbers 1..24999 all taken in the run folder
-    Unreadable,    // the source is no picture we can read
+    Unreadable,    // the source is no picture we can read (a path longer than Windows takes has a message)
     FontUnusable,  // the photo text's font cannot be made
-    SaveFailed,    // the output file could not be written
+    SaveFailed,    // the output could not be written: a full disk, a folder gone or locked, a name the
+                   // system refuses; the message names the folder and the system's reason, and no
+                   // partial file is left. The next picture would most likely fail the same way.
 };
 
 // The photo text as PrepareJob takes it from the settings.
@@ -48,7 +51,9 @@ struct PictureResult {
 
 constexpr int kJobQualityDefault = 80;  // a job's quality when none is given (a start with a picture)
 
-// A stop that ends a batch run: no later picture can be written either.
+// The stops after which no later picture of the run can be written: a full
+// run folder (which the settings record as VarboOver) and an output that
+// cannot be written.
 bool StopsTheRun(JobStop stop);
 
 // The photo-text part of a job from the settings.

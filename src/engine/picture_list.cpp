@@ -78,8 +78,9 @@ std::u16string NtfsKey(std::string_view name)
 
 bool IsPictureName(std::string_view path)
 {
-    const size_t length = Utf8Length(path);
-    if (length < 6 || length > 511) return false;
+    // No upper bound: a path of any length is a picture here, and a job says
+    // so when one is longer than Windows takes.
+    if (Utf8Length(path) < 6) return false;
     // The last five characters; with ASCII extensions only their bytes matter,
     // but a character is never cut, so a name ending in "x.jpgф" still holds ".jpg".
     size_t start = path.size();

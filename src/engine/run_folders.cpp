@@ -17,14 +17,20 @@ std::string RunFolderName(int number)
 
 int NextRunFolderNumber(const std::function<EntryKind(const std::string& name)>& probe)
 {
-    int n = 1;
-    while (n < kMaxRunFolder && probe(RunFolderName(n)) != EntryKind::Missing) ++n;
-    return n;
+    for (int n = 1; n < kMaxRunFolder; ++n) {
+        const EntryKind kind = probe(RunFolderName(n));
+        if (kind == EntryKind::Missing) return n;
+        if (kind == EntryKind::Unknown) return 0;
+    }
+    return kMaxRunFolder;
 }
 
 int LastRunFolderNumber(int next, const std::function<EntryKind(const std::string& name)>& probe)
 {
-    for (int n = next - 1; n >= 1; --n)
-        if (probe(RunFolderName(n)) == EntryKind::Folder) return n;
+    for (int n = next - 1; n >= 1; --n) {
+        const EntryKind kind = probe(RunFolderName(n));
+        if (kind == EntryKind::Folder) return n;
+        if (kind == EntryKind::Unknown) return 0;
+    }
     return 0;
 }

@@ -1,8 +1,11 @@
 #include "imaging/gdiplus_win.h"
 
+#include <shlwapi.h>
+
+#include <climits>
 #include <cstring>
 
-#include "common/wide_win.h"
+#include "common/owners_win.h"
 
 GdiplusSession::GdiplusSession()
 {
@@ -26,13 +29,20 @@ GdipImage WrapImage(Image& image)
     return out;
 }
 
-bool DecodeWithGdiplus(const std::string& path, Image& out)
+// From memory rather than from the file's path: GDI+ is not documented to
+// take the "\\?\" form that long paths need, and the bytes have been read
+// (and their size checked) already.
+bool DecodeWithGdiplus(std::string&& bytes, Image& out)
 {
     out.Clear();
-    const std::wstring widePath = Widen(path);
+    if (bytes.empty() || bytes.size() > UINT_MAX) return false;
+    // GDI+ reads from the stream for as long as the picture lives: it outlives `source`.
+    const ComObject<IStream> stream(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    std::string().swap(bytes);
+    if (!stream) return false;
     GdipImage source;
     Gdiplus::GpBitmap* bitmap = nullptr;
-    if (widePath.empty() || gp::GdipCreateBitmapFromFile(widePath.c_str(), &bitmap) != Gdiplus::Ok || !bitmap) return false;
+    if (gp::GdipCreateBitmapFromStream(stream.get(), &bitmap) != Gdiplus::Ok || !bitmap) return false;
     source = GdipImage(bitmap);
 
     UINT w = 0, h = 0;

@@ -67,7 +67,8 @@ private:
 // layout); the image must outlive it.
 GdipImage WrapImage(Image& image);
 
-// Decodes any picture GDI+ knows (BMP, GIF, PNG, TIFF, WMF, EMF, ICO, JPEG) into
-// 24-bit BGR, its first frame, transparent parts on white. Refuses pictures
-// over kMaxPixels. False when it is not a picture GDI+ can read.
-bool DecodeWithGdiplus(const std::string& path, Image& out);
+// Decodes a picture file's bytes in any format GDI+ knows (BMP, GIF, PNG,
+// TIFF, WMF, EMF, ICO, JPEG) into 24-bit BGR, its first frame, transparent
+// parts on white. Refuses pictures over kMaxPixels. False when it is not a
+// picture GDI+ can read. The bytes are given up once GDI+ holds its copy.
+bool DecodeWithGdiplus(std::string&& bytes, Image& out);

@@ -1,11 +1,11 @@
 #include "shell/hand_off.h"
 
+#include "common/paths.h"
 #include "common/text.h"
 
 namespace {
 
 const std::string_view kHeader = "VARBO-HANDOFF\n";
-constexpr size_t kMaxPictureBytes = 32767;  // the longest path Windows knows
 
 } // namespace
 
@@ -25,7 +25,11 @@ bool DecodeHandOff(std::string_view bytes, HandOffRequest& request)
     const size_t end = bytes.find('\n');
     if (end == std::string_view::npos || end == 0) return false;
     const std::string_view picture = bytes.substr(end + 1);
-    if (bytes.find('\0') != std::string_view::npos || picture.size() > kMaxPictureBytes) return false;
+    // The longest path Windows knows, counted as Windows counts it: a
+    // Cyrillic path takes twice as many bytes as it has characters.
+    if (bytes.find('\0') != std::string_view::npos || picture.size() > 4 * kMaxPathUnits ||
+        Utf16Length(picture) >= kMaxPathUnits)
+        return false;
     // One character would make a start take window mode, and an empty path
     // would make the job ask with a dialog.
     if (Utf8Length(picture) < 2) return false;

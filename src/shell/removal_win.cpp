@@ -6,6 +6,7 @@
 #include "common/messages.h"
 #include "common/owners_win.h"
 #include "common/text.h"
+#include "common/wide_win.h"
 #include "shell/verbs.h"
 #include "shell/verbs_win.h"
 
@@ -30,7 +31,7 @@ bool RemoveProgramFiles(const std::string& dataFolder)
     return true;
 }
 
-// Long names work whole through the UTF-8 code page, so no short name is
+// Long names work whole through the wide functions, so no short name is
 // needed. At most 1001 entries ("." and ".." among them) are looked at; what
 // lies beyond, and any subfolder, keeps the folder in place.
 bool DeleteFolderFiles(const std::string& folderIn)
@@ -38,23 +39,23 @@ bool DeleteFolderFiles(const std::string& folderIn)
     const std::string folder = WithoutTrailingLineFeed(folderIn);
     if (folder.empty() || !PathExists(folder)) return false;
     {
-        WIN32_FIND_DATAA entry{};
-        const FindHandle listing(FindFirstFileA(JoinPath(folder, "*.*").c_str(), &entry));
+        WIN32_FIND_DATAW entry{};
+        const FindHandle listing(FindFirstFileW(WidePath(JoinPath(folder, "*.*")).c_str(), &entry));
         if (listing) {
             int handled = 0;
             do {
                 if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-                const std::string file = JoinPath(folder, entry.cFileName);
-                if (ClearAttributes(file)) DeleteFileA(file.c_str());  // a file open elsewhere stays
-            } while (++handled < kMaxListedEntries && FindNextFileA(listing.get(), &entry));
+                const std::string file = JoinPath(folder, Narrow(entry.cFileName));
+                if (ClearAttributes(file)) DeleteFileW(WidePath(file).c_str());  // a file open elsewhere stays
+            } while (++handled < kMaxListedEntries && FindNextFileW(listing.get(), &entry));
         }
     }
-    return RemoveDirectoryA(folder.c_str()) != 0;
+    return RemoveDirectoryW(WidePath(folder).c_str()) != 0;
 }
 
 bool ClearAttributes(const std::string& pathIn)
 {
-    const std::string path = WithoutTrailingLineFeed(pathIn);
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_ARCHIVE) != 0;
+    const std::wstring path = WidePath(WithoutTrailingLineFeed(pathIn));
+    if (path.empty() || GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    return SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_ARCHIVE) != 0;
 }

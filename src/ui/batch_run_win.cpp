@@ -303,7 +303,7 @@ std::vector<std::string> ScanDropFolder(const std::string& folder)
 {
     std::vector<ListedEntry> entries;
     WIN32_FIND_DATAW found;
-    const FindHandle search(FindFirstFileW(Widen(JoinPath(WithoutTrailingLineFeed(folder), "*.*")).c_str(), &found));
+    const FindHandle search(FindFirstFileW(WidePath(JoinPath(WithoutTrailingLineFeed(folder), "*.*")).c_str(), &found));
     if (search) {
         do {
             ListedEntry entry;

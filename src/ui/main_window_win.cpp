@@ -291,21 +291,27 @@ void OnBatchEnd(HWND window, const BatchEnd& end)
 }
 
 // A drop on the lower band replaces the test photo; anywhere else it starts a
-// batch run, unless one is going (then the drop is dropped whole).
+// batch run, unless one is going (then the drop is dropped whole). The
+// drop's own point decides: during a drag from Explorer the window sees no
+// mouse moves, so the last one it saw may lie anywhere.
 void OnDropFiles(HWND window, HDROP dropped)
 {
     const DropHandle drop(dropped);
     if (BatchRunning()) return;
     ClearRunStatus(WindowState);
-    if (WindowState.iDropOnText) {
+    POINT at{};
+    DragQueryPoint(drop.get(), &at);
+    if (OnLowerBand(at.y)) {
         if (ReplaceTestPhoto(DroppedCount(drop.get()), DroppedName(drop.get(), 0))) {
             ShowNote(WindowState, kTestPhotoReplacedNote, kNoteTicks);
             RequestRepaint(window);
         }
         return;
     }
-    // A result of the last run still on screen: its timer must not clear this run's count.
+    // A result of the last run still on screen, or a test picture just shown:
+    // their timers must not clear this run's count or minimise the window.
     KillTimer(window, kTimerRunEnd);
+    KillTimer(window, kTimerTestDone);
     if (const std::optional<BatchEnd> end = StartBatchRun(window, drop.get(), [window] { RequestProgressRepaint(window); }))
         OnBatchEnd(window, *end);
 }

@@ -22,7 +22,7 @@ DWORD StyleOf(const ControlSpec& c, bool firstRadio)
     case ControlKind::CheckBox: return style | BS_AUTOCHECKBOX;
     case ControlKind::PushButton: return style | BS_PUSHBUTTON | BS_FLAT;
     case ControlKind::Radio: return style | BS_AUTORADIOBUTTON | (firstRadio ? WS_GROUP : 0);
-    case ControlKind::TextField: return style | SS_LEFT;
+    case ControlKind::TextField: return style | SS_LEFT | SS_NOPREFIX;  // the photo text as it is: "&" underlines nothing
     case ControlKind::FontIcon: return style | SS_ICON | SS_NOTIFY | SS_CENTERIMAGE | SS_REALSIZEIMAGE;
     }
     return style;

@@ -7,12 +7,17 @@ const int kTextControlIds[16] = {
     715, 716, 717, 718, 719, kIdStripesRadio, kIdColourButton, kIdFontIcon,
 };
 
+bool OnLowerBand(int y)
+{
+    return y > 154;
+}
+
 MouseMoveOutcome HandleMouseMove(WindowStateRecord& state, const SettingsRecord& settings, int x, int y,
                                  const PanelControlRects& panel)
 {
     MouseMoveOutcome out;
     if (state.iRunning || state.iProgress != 0) return out;  // the hover state is frozen while a run or its result shows
-    state.iDropOnText = y > 154 ? 1 : 0;
+    state.iDropOnText = OnLowerBand(y) ? 1 : 0;
     const int zone = ClassifyZone(x, y, panel);
     out.handCursor = ZoneShowsHand(zone);
     out.repaint = ApplySelectorMove(state, settings, zone, x);

@@ -22,6 +22,10 @@ constexpr int kIdKeepNamesBox = 733;
 constexpr int kIdColourButton = 741;
 constexpr int kIdFontIcon = 751;
 
+// The lower band of the picture area: y > 154 in logical client pixels. A
+// drop there replaces the test photo instead of starting a run.
+bool OnLowerBand(int y);
+
 struct MouseMoveOutcome {
     bool handCursor = false;
     bool repaint = false;

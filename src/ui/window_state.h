@@ -20,7 +20,7 @@ struct WindowStateRecord {
     int ProtsShown = 0;
     int iSlideTick = 0;    // set by the selector tick (kTimerSlide), cleared when a sliding selector takes a value
     int iPanelOpen = 0;
-    int iDropOnText = 0;   // 1 when the last mouse position had y > 154
+    int iDropOnText = 0;   // 1 when the last mouse position had y > 154 (the cursor; a drop goes by its own point)
 
     // Batch run.
     int iProgress = 0;     // 0 idle, 1..N file in work, or one of the kProgressDone values

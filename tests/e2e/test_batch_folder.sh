@@ -92,12 +92,28 @@ top_bottom=$(convert "$OUT_DIR/003/varbo_901_00001.jpg" -format '%[fx:p{450,5}.r
 assert_eq "1 1" "$top_bottom" "the WebP red at the top, blue at the bottom"
 shot after-damaged-drop
 
+# A folder and a file past Windows' classic 260 characters, Cyrillic and emoji.
+deep=$E2E_TMP
+for i in $(seq 12); do deep="$deep/Фотографии с отпуска 😀 $i"; done
+mkdir -p "$deep"
+cp "$src/IMG_1.jpg" "$deep/Море 🌊 1.jpg"
+cp "$src/IMG_2.jpg" "$deep/Море 🌊 2.jpg"
+long="Z:${deep//\//\\}"  # winepath cuts long paths short; Z: is the Linux root
+[ "${#long}" -ge 300 ] || fail "the long folder has only ${#long} characters"
+drop_on 200 60 "$deep"
+wait_until 30 has_jpegs "$OUT_DIR/004" 2 || fail "the long folder's pictures were not made"
+drop_on 200 60 "$deep/Море 🌊 2.jpg"
+wait_until 30 has_jpegs "$OUT_DIR/005" 1 || fail "the long-named picture was not made"
+sleep 1
+assert_eq "901 581 901 563 901 563" "$(identify -format '%w %h ' "$OUT_DIR"/00[45]/*.jpg | sed 's/ $//')" \
+    "the pictures from the long paths"
+
 assert_eq "$before" "$(cd "$src" && ls -l --time-style=+%s && sha256sum *)" "the source folder after four drops"
 assert_eq "" "$(cat "$MESSAGES")" "message boxes"
 
 varbo_window_stop
 assert_eq 60 "$(setting 2)" "Prots saved at exit"
-assert_eq "$win_src" "$(setting 6)" "LastDir"
-assert_eq "$win_src\\IMG_1.jpg" "$(setting 7)" "LastFile: the last picture made"
-assert_eq "$(unix_to_win "$OUT_DIR")\\003\\varbo_901_00002.jpg" "$(setting 8)" "LastVarbo"
+assert_eq "$long" "$(setting 6)" "LastDir"
+assert_eq "$long\\Море 🌊 2.jpg" "$(setting 7)" "LastFile: the last picture made"
+assert_eq "$(unix_to_win "$OUT_DIR")\\005\\varbo_901_00001.jpg" "$(setting 8)" "LastVarbo"
 echo "ok"

@@ -68,4 +68,36 @@ assert_eq "" "$(cat "$MESSAGES")" "message boxes"
 mkdir "$OUT_DIR/001"
 assert_eq 1 "$(run_picture "$E2E_TMP/wide.jpg")" "exit code with a run folder"
 assert_file "$OUT_DIR/001/varbo_901_00001.jpg"
+
+# A path of 300 characters and more, Cyrillic and emoji, past Windows' classic 260.
+deep=$E2E_TMP
+for i in $(seq 12); do deep="$deep/Фотографии с отпуска 😀 $i"; done
+mkdir -p "$deep"
+cp "$E2E_TMP/wide.jpg" "$deep/Море 🌊.jpg"
+# winepath cuts long paths short; Z: is the Linux root.
+long="Z:${deep//\//\\}\\Море 🌊.jpg"
+[ "${#long}" -ge 300 ] || fail "the long path has only ${#long} characters"
+status=0
+run_varbo "$long" || status=$?
+assert_eq 1 "$status" "exit code for a path of ${#long} characters"
+assert_eq "901x675" "$($identify -format '%wx%h' "$OUT_DIR/001/varbo_901_00002.jpg")" "the picture from the long path"
+
+# A full disk: the start ends with a box that names the folder and the
+# reason, and leaves no partial file behind.
+if [ "$(id -u)" -eq 0 ]; then
+    full=$OUT_DIR/002
+    mkdir "$full"
+    mount -t tmpfs -o size=64k tmpfs "$full"
+    trap 'status=$?; umount "$full" 2>/dev/null || true; (exit $status); e2e_cleanup' EXIT
+    head -c 60000 /dev/urandom >"$full/filler" 2>/dev/null || true
+    : >"$MESSAGES"
+    assert_eq 0 "$(run_picture "$E2E_TMP/wide.jpg")" "exit code on a full disk"
+    assert_eq "Результат	Не удалось записать файл в папку $(unix_to_win "$full"): недостаточно места на диске." \
+        "$(cat "$MESSAGES")" "the full-disk message"
+    assert_eq "filler" "$(ls -A "$full")" "files in the full run folder"
+    umount "$full"
+    trap e2e_cleanup EXIT
+else
+    echo "full disk: skipped, mounting a small file system needs root"
+fi
 echo "command line: ok"

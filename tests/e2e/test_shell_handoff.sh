@@ -49,6 +49,11 @@ start_window
 wait_for_window
 assert_eq 0 "$(start_all)" "starts that did not end with 1 (window open)"
 assert_eq 20 "$(count_outputs)" "pictures made by 20 starts with the window open"
+# A relative path means the starting copy's current folder, not the window's.
+status=0
+(cd "$E2E_TMP/in" && run_varbo "Фото 01.jpg" >/dev/null 2>&1) || status=$?
+assert_eq 1 "$status" "exit code for a relative path handed to the window"
+assert_eq 21 "$(count_outputs)" "pictures after the relative path"
 kill -0 "$WINDOW_PID" 2>/dev/null || fail "the window copy ended"
 window_shown || fail "the window is gone"
 close_window

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "common/system_errors.h"
+#include "engine/failure_messages.h"
 #include "engine/output_names.h"
 
 namespace {
@@ -71,3 +73,12 @@ TEST(OutputNames, FirstFreeNumberBelow25000)
 }
 
 } // namespace
+
+TEST(SaveFailedMessage, NamesTheFolderAndTheSystemsReason)
+{
+    EXPECT_EQ(SaveFailedMessage("D:\\Фото\\Varbo_Photo\\001", 112),
+              "Не удалось записать файл в папку D:\\Фото\\Varbo_Photo\\001: недостаточно места на диске.");
+    EXPECT_EQ(SystemErrorReason(39), SystemErrorReason(112)) << "a full disk seen through a handle";
+    EXPECT_EQ(SystemErrorReason(33), SystemErrorReason(32)) << "a lock is a sharing violation to the user";
+    EXPECT_EQ(SystemErrorReason(1117), "системная ошибка 1117") << "an I/O device error has no words of its own";
+}

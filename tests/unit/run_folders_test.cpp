@@ -67,3 +67,20 @@ TEST(RunFolders, NextAndLast)
         EXPECT_EQ(LastRunFolderNumber(next, Probe(row.listing)), row.last) << row.rule;
     }
 }
+
+// A share that answers "access denied" for every name it does not show is
+// neither free nor taken there: the search stops at the first such name
+// instead of walking every number up to 99999.
+TEST(RunFolders, AnUnanswerableNameStopsTheSearch)
+{
+    const Listing listing = Folders({"001", "002"});
+    int probes = 0;
+    auto deniedBeyond = [&](const std::string& name) {
+        ++probes;
+        auto it = listing.find(name);
+        return it == listing.end() ? EntryKind::Unknown : it->second;
+    };
+    EXPECT_EQ(NextRunFolderNumber(deniedBeyond), 0);
+    EXPECT_EQ(probes, 3);
+    EXPECT_EQ(LastRunFolderNumber(4, deniedBeyond), 0) << "nor is a run folder below it taken for the last";
+}

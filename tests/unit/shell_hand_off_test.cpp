@@ -13,6 +13,7 @@ TEST(HandOff, RoundTrip)
         {"1234.133456789012345678", R"(C:\Users\Anna Maria\Pictures\IMG 0001.jpg)"},
         {"7.1", R"(\\server\share\Фото\я 😀.png)"},
         {"7.1", "ab"},  // two characters are a picture path
+        {"7.1", "C:\\" + [] { std::string s; for (int i = 0; i < 20000; ++i) s += "ж"; return s; }()},  // 40000 bytes, 20003 units
     };
     for (const HandOffRequest& sent : rows) {
         HandOffRequest got;

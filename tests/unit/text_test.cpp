@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
 #include <string>
 
 #include "common/paths.h"
@@ -86,4 +87,48 @@ TEST(Paths, JoinAndSplit)
     std::string withLf = "C:\\a\n\n";
     DropTrailingLineFeed(withLf);
     EXPECT_EQ(withLf, "C:\\a\n") << "only one line feed goes";
+}
+
+// What the wide file functions are handed: the clean-up the system does
+// itself without the "\\?\" prefix, done here, then the prefix.
+TEST(Paths, ExtendedLengthForm)
+{
+    const std::pair<std::string, std::optional<std::string>> rows[] = {
+        {"C:\\Фото\\a.jpg", "\\\\?\\C:\\Фото\\a.jpg"},
+        {"c:/a//b\\\\c.jpg", "\\\\?\\c:\\a\\b\\c.jpg"},
+        {"C:\\a\\.\\b\\..\\c", "\\\\?\\C:\\a\\c"},
+        {"C:\\..\\..\\a", "\\\\?\\C:\\a"},
+        {"C:\\", "\\\\?\\C:\\"},
+        {"C:\\a\\", "\\\\?\\C:\\a"},
+        {"C:\\a.\\b.jpg. . ", "\\\\?\\C:\\a\\b.jpg"},
+        {"C:\\a..\\...\\b \\c", "\\\\?\\C:\\a..\\...\\b \\c"},
+        {"\\\\server\\share\\a\\..\\..\\b.jpg", "\\\\?\\UNC\\server\\share\\b.jpg"},
+        {"//server/share", "\\\\?\\UNC\\server\\share\\"},
+        {"\\\\?\\C:\\a\\..\\b", "\\\\?\\C:\\a\\..\\b"},
+        {"\\\\.\\COM1", "\\\\.\\COM1"},
+        {"a\\b.jpg", std::nullopt},
+        {"C:a.jpg", std::nullopt},
+        {"\\a.jpg", std::nullopt},
+        {"\\\\server", std::nullopt},
+    };
+    for (const auto& [path, form] : rows) EXPECT_EQ(ExtendedLengthPath(path), form) << path;
+
+    // The limit counts UTF-16 units: an emoji takes two, a Cyrillic letter one.
+    const std::string limit(kMaxPathUnits - 1 - 7, 'a');  // with "\\?\C:\", 32766 units and the terminator
+    EXPECT_TRUE(ExtendedLengthPath("C:\\" + limit).has_value());
+    EXPECT_FALSE(ExtendedLengthPath("C:\\" + limit + "a").has_value());
+    EXPECT_FALSE(ExtendedLengthPath("C:\\" + limit.substr(1) + "😀").has_value());
+    EXPECT_TRUE(ExtendedLengthPath("C:\\" + limit.substr(1) + "ж").has_value());
+    EXPECT_EQ(Utf16Length("aж😀"), 4u);
+    EXPECT_FALSE(PathTooLongForSystem("C:\\" + std::string(30000, 'a')));
+    EXPECT_TRUE(PathTooLongForSystem("C:\\" + std::string(32760, 'a')));
+}
+
+TEST(Paths, ForMessagesTheStartAndTheEndOfALongPath)
+{
+    EXPECT_EQ(PathForMessage("C:\\Фото\\a.jpg", 13), "C:\\Фото\\a.jpg");
+    const std::string path = "C:\\" + std::string(50, 'x') + "\\Отпуск 😀.jpg";
+    const std::string shown = PathForMessage(path, 30);
+    EXPECT_EQ(Utf8Length(shown), 30u);
+    EXPECT_EQ(shown, "C:\\xxxxxxx…xxxxxx\\Отпуск 😀.jpg");
 }

@@ -21,6 +21,7 @@
 #include "engine/transform_win.h"
 #include "imaging/gdiplus_win.h"
 #include "imaging/jpeg_io.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -63,6 +64,23 @@ std::string WithOrientation(const std::string& jpeg, int orientation)
     return jpeg.substr(0, 2) + app1 + payload + jpeg.substr(2);
 }
 
+// A 64 x 48 green BMP, drawn by hand.
+std::string GreenBmp()
+{
+    const int w = 64, h = 48, stride = w * 3;
+    std::string bmp(54 + stride * h, '\0');
+    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>(v >> (8 * i)); };
+    bmp[0] = 'B', bmp[1] = 'M';
+    put32(2, static_cast<uint32_t>(bmp.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    bmp[26] = 1, bmp[28] = 24;
+    for (size_t i = 54; i < bmp.size(); i += 3) bmp[i + 1] = '\xC0';
+    return bmp;
+}
+
 class Engine : public ::testing::Test {
 protected:
     void SetUp() override
@@ -85,12 +103,7 @@ protected:
     {
         EXPECT_TRUE(boxes_.empty()) << "the engine shows no box; its caller shows the result's message";
         SetMessageBoxHook(nullptr);
-        SHFILEOPSTRUCTA op{};
-        std::string from = root_ + std::string(2, '\0');
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_NO_UI;
-        SHFileOperationA(&op);
+        TempFolder::RemoveTree(root_);
     }
 
     std::string Source(const std::string& name, const std::string& bytes)
@@ -132,14 +145,8 @@ protected:
     }
     int OutputCount() const
     {
-        int n = 0;
-        WIN32_FIND_DATAA found;
-        HANDLE h = FindFirstFileA(JoinPath(RunFolder(), "*").c_str(), &found);
-        if (h == INVALID_HANDLE_VALUE) return 0;
-        do n += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-        while (FindNextFileA(h, &found));
-        FindClose(h);
-        return n;
+        const std::string names = ListFolder(RunFolder(), true);
+        return names.empty() ? 0 : 1 + static_cast<int>(std::count(names.begin(), names.end(), '|'));
     }
 
     std::string root_;
@@ -324,23 +331,39 @@ TEST_F(Engine, WebpPicturesComeOutOnWhiteWhateverTheirName)
 
 TEST_F(Engine, PicturesAreRecognisedByContentNotName)
 {
-    // A BMP (drawn by hand) named .jpg is still a picture.
-    const int w = 64, h = 48, stride = w * 3;
-    std::string bmp(54 + stride * h, '\0');
-    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) bmp[at + i] = static_cast<char>(v >> (8 * i)); };
-    bmp[0] = 'B', bmp[1] = 'M';
-    put32(2, static_cast<uint32_t>(bmp.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, w);
-    put32(22, h);
-    bmp[26] = 1, bmp[28] = 24;
-    for (size_t i = 54; i < bmp.size(); i += 3) bmp[i + 1] = '\xC0';  // green
-    ASSERT_EQ(Transform(Source("actually_a_bmp.jpg", bmp), 901, 90), 1);
+    ASSERT_EQ(Transform(Source("actually_a_bmp.jpg", GreenBmp()), 901, 90), 1);
     Image out = Decoded(last_.written);
     EXPECT_EQ(out.width, 901);
     EXPECT_EQ(out.height, 675);
     EXPECT_GT(out.Row(300)[3 * 450 + 1], 170);
+}
+
+// Sources, run folder and names past the classic 260 characters, in any
+// script; a BMP too, which GDI+ decodes.
+TEST_F(Engine, LongPathsInAnyScript)
+{
+    const std::string folder = DeepFolder(JoinPath(root_, "src"), 300);
+    ASSERT_EQ(MakeFolderPath(folder), 1);
+    const std::string jpeg = Jpeg(TestPicture(1200, 900)), bmp = GreenBmp();
+    const std::string jpegSource = JoinPath(folder, "Отпуск 😀 日本.jpg"), bmpSource = JoinPath(folder, "Рисунок 😀.bmp");
+    ASSERT_TRUE(WriteFileReplacing(jpegSource, jpeg.data(), jpeg.size()));
+    ASSERT_TRUE(WriteFileReplacing(bmpSource, bmp.data(), bmp.size()));
+    job_.runFolder = JoinPath(DeepFolder(job_.outputFolder, 280), "001");
+    job_.keepNames = true;
+    job_.text.mode = 8;
+    job_.text.text = "_Date_";
+
+    ASSERT_EQ(Transform(jpegSource, 901, 82), 1) << last_.message;
+    EXPECT_EQ(last_.written, JoinPath(RunFolder(), "v901_Отпуск 😀 日本.jpg"));
+    EXPECT_EQ(HeaderOf(last_.written).width, 901);
+    ASSERT_EQ(Transform(bmpSource, 901, 82), 1) << last_.message;
+    EXPECT_EQ(Decoded(last_.written).height, 675);
+    EXPECT_EQ(OutputCount(), 2);
+    EXPECT_TRUE(FileDateText(jpegSource, true).has_value()) << "the date of a long-named source";
+
+    EXPECT_EQ(Transform("C:\\" + std::string(32760, 'a') + ".jpg", 901, 82), 0);
+    EXPECT_EQ(last_.stop, JobStop::Unreadable);
+    EXPECT_EQ(last_.message.rfind("Путь к файлу длиннее, чем позволяет Windows:\nC:\\aaa", 0), 0u) << last_.message;
 }
 
 TEST_F(Engine, PhotoTextPlacesAndStripes)
@@ -408,6 +431,7 @@ TEST_F(Engine, FailedSaveIsAFailureAndLeavesNoScraps)
     ASSERT_NE(MakeFolderPath(JoinPath(RunFolder(), "v901_blocked.jpg")), 0);
     EXPECT_EQ(Transform(src, 901, 82), 0);
     EXPECT_EQ(last_.stop, JobStop::SaveFailed);
+    EXPECT_EQ(last_.message, "Не удалось записать файл в папку " + RunFolder() + ": нет доступа, запись запрещена.");
     EXPECT_EQ(OutputCount(), 0) << "no temporary file is left behind";
 
     // A file stands where the run folder would go.
@@ -415,6 +439,13 @@ TEST_F(Engine, FailedSaveIsAFailureAndLeavesNoScraps)
     job_.runFolder = JoinPath(job_.outputFolder, "002");
     WriteFileReplacing(RunFolder(), "x", 1);
     EXPECT_EQ(Transform(src, 901, 82), 0);
+    EXPECT_EQ(last_.stop, JobStop::SaveFailed);
+    EXPECT_EQ(last_.message, "Не удалось записать файл в папку " + RunFolder() + ": на месте папки лежит файл с тем же именем.");
+
+    // A name the system refuses.
+    job_.runFolder = JoinPath(job_.outputFolder, "a<b");
+    EXPECT_EQ(Transform(src, 901, 82), 0);
+    EXPECT_EQ(last_.message, "Не удалось записать файл в папку " + RunFolder() + ": Windows не принимает такое имя.");
 }
 
 TEST_F(Engine, TestRunWritesTest2AndFileDates)

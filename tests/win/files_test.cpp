@@ -42,9 +42,9 @@ TEST(WriteFileReplacing, ReplacesWholeOrLeavesNothing)
     EXPECT_TRUE(WriteFileReplacing(dir / "t.bin", "new", 3));
     EXPECT_EQ(ReadBytes(dir / "t.bin"), "new");
 
-    EXPECT_FALSE(WriteFileReplacing(dir / "missing\\t.bin", "new", 3));
+    EXPECT_EQ(WriteFileReplacing(dir / "missing\\t.bin", "new", 3).error, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     ASSERT_TRUE(CreateDirectoryA((dir / "folder").c_str(), nullptr));
-    EXPECT_FALSE(WriteFileReplacing(dir / "folder", "new", 3)) << "a folder in the way";
+    EXPECT_EQ(WriteFileReplacing(dir / "folder", "new", 3).error, static_cast<DWORD>(ERROR_ACCESS_DENIED)) << "a folder in the way";
     EXPECT_EQ(ListFolder(dir.path()), "folder|t.bin") << "no partial file left behind";
 }
 
@@ -68,4 +68,49 @@ TEST(UnicodeNames, WorkThroughTheAFunctions)
         EXPECT_NE(GetFileAttributesW(wide), INVALID_FILE_ATTRIBUTES) << name;
         EXPECT_EQ(ListFolder(folder), name + ".jpg");
     }
+}
+
+// Every file call the program makes, on a folder and a file past the classic
+// 260 characters, and past 32767 units, where Wine would otherwise cut the
+// path short and write a file of the cut name.
+TEST(LongPaths, EveryFileCallTakesThemAndRefusesPastTheSystemsLimit)
+{
+    TempFolder dir;
+    const std::string folder = DeepFolder(dir.path(), 300);
+    EXPECT_EQ(MakeFolderPath(folder), 1);
+    EXPECT_EQ(MakeFolderPath(folder), 2);
+    EXPECT_TRUE(IsFolder(folder));
+    EXPECT_EQ(ProbeEntry(folder), EntryKind::Folder);
+    const std::string file = folder + "\\Фото 😀.jpg";
+    EXPECT_EQ(ProbeEntry(file), EntryKind::Missing);
+    ASSERT_TRUE(WriteFileReplacing(file, "bytes", 5));
+    std::string bytes;
+    EXPECT_TRUE(ReadFileBytes(file, bytes));
+    EXPECT_EQ(bytes, "bytes");
+    EXPECT_EQ(ProbeEntry(file), EntryKind::Other);
+    {
+        FileStream f = OpenFileStream(file, "ab");
+        ASSERT_TRUE(f);
+        std::fputs("+", f.get());
+    }
+    EXPECT_NE(GetFileAttributesW((L"\\\\?\\" + TempFolder::Wide(file)).c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the name on disk is the real one";
+    EXPECT_TRUE(ReadFileBytes(file, bytes));
+    EXPECT_EQ(bytes, "bytes+");
+
+    const std::string tooLong = DeepFolder(folder, 33000);
+    EXPECT_EQ(WriteFileReplacing(tooLong + "\\x.jpg", "x", 1).error, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_EQ(ListFolder(folder), "Фото 😀.jpg") << "nothing made at a cut name";
+    EXPECT_FALSE(PathExists(tooLong));
+    EXPECT_EQ(MakeFolderPath(tooLong), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_EQ(ListFolder(folder), "Фото 😀.jpg") << "no half-made tree either";
+}
+
+// Only "not found" means free: a name the system refuses is neither free nor taken.
+TEST(ProbeEntry, ANameTheSystemRefusesIsUnknown)
+{
+    TempFolder dir;
+    EXPECT_EQ(ProbeEntry(dir / "none\\deeper"), EntryKind::Missing);
+    EXPECT_EQ(ProbeEntry(dir / "bad<name"), EntryKind::Unknown);
 }

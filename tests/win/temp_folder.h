@@ -22,24 +22,50 @@ public:
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
-    static void RemoveTree(const std::string& folder)
+    // Wide and with the "\\?\" prefix, so folders past 260 characters go too.
+    static void RemoveTree(const std::string& folder) { RemoveTreeW(L"\\\\?\\" + Wide(folder)); }
+
+    static std::wstring Wide(const std::string& utf8)
     {
-        WIN32_FIND_DATAA found;
-        HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-        for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found)) {
-            const std::string name = found.cFileName, full = folder + "\\" + name;
-            if (name == "." || name == "..") continue;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-            else DeleteFileA(full.c_str());
+        std::wstring w(utf8.size() + 1, L'\0');
+        w.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, w.data(), static_cast<int>(w.size()))));
+        if (!w.empty()) w.pop_back();
+        return w;
+    }
+
+private:
+    static void RemoveTreeW(const std::wstring& folder)
+    {
+        WIN32_FIND_DATAW found;
+        HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &found)) {
+            const std::wstring name = found.cFileName, full = folder + L"\\" + name;
+            if (name == L"." || name == L"..") continue;
+            SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTreeW(full);
+            else DeleteFileW(full.c_str());
         }
         if (h != INVALID_HANDLE_VALUE) FindClose(h);
-        RemoveDirectoryA(folder.c_str());
+        RemoveDirectoryW(folder.c_str());
     }
 
 private:
     std::string path_;
 };
+
+// A folder path under `base` of at least `minChars` characters, past the
+// classic 260, in Cyrillic, CJK and emoji ("Фотографии с отпуска 😀 日本 1\...").
+inline std::string DeepFolder(const std::string& base, size_t minChars)
+{
+    std::string path = base;
+    auto characters = [](const std::string& s) {
+        size_t n = 0;
+        for (unsigned char c : s) n += (c & 0xC0) != 0x80;
+        return n;
+    };
+    for (int i = 1; characters(path) < minChars; ++i) path += "\\Фотографии с отпуска 😀 日本 " + std::to_string(i);
+    return path;
+}
 
 inline std::string ReadBytes(const std::string& path)
 {
@@ -72,15 +98,17 @@ inline bool IsPlainFile(const std::string& path)
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The names in a folder, "." and ".." left out, joined by "|" in listing order.
-inline std::string ListFolder(const std::string& folder)
+// The names in a folder (or only its files), "." and ".." left out, joined by "|" in listing order.
+inline std::string ListFolder(const std::string& folder, bool filesOnly = false)
 {
     std::string names;
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &found);
-    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found)) {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") names += (names.empty() ? "" : "|") + name;
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((L"\\\\?\\" + TempFolder::Wide(folder) + L"\\*").c_str(), &found);
+    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &found)) {
+        char name[MAX_PATH * 4];
+        WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, name, sizeof name, nullptr, nullptr);
+        if (filesOnly && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        if (std::string(name) != "." && std::string(name) != "..") names += (names.empty() ? "" : "|") + std::string(name);
     }
     if (h != INVALID_HANDLE_VALUE) FindClose(h);
     return names;

@@ -25,6 +25,8 @@
 
 namespace {
 
+constexpr POINT kLowerBand{200, 157};  // y > 154: the band where a drop replaces the test photo
+
 struct Box {
     std::string text, caption;
 };
@@ -74,10 +76,11 @@ protected:
         made.jpeg.assign(source.begin(), source.end());
         return made;
     }
-    // Drops and lets the window take the ends of the pictures until the run is over.
-    void Drop(const std::vector<std::string>& paths)
+    // Drops at (200, 60), the upper part of the window, unless told otherwise,
+    // and lets the window take the ends of the pictures until the run is over.
+    void Drop(const std::vector<std::string>& paths, POINT at = {200, 60})
     {
-        SendMessageA(window.get(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+        SendMessageA(window.get(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths, at)), 0);
         PumpWhile([] { return BatchRunning(); });
     }
     static void PumpWhile(const std::function<bool()>& going)
@@ -342,10 +345,9 @@ TEST_F(BatchRun, ADropOnTheLowerBandReplacesTheTestPhoto)
     const std::string source = File("Моё фото.jpg", "the new photo");
     SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY);
     const DWORD sourceAttributes = GetFileAttributesA(source.c_str());
-    WindowState.iDropOnText = 1;
     WindowState.iProgress = kProgressDoneWithPictures;
 
-    Drop({source});
+    Drop({source}, kLowerBand);
     EXPECT_EQ(ReadBytes(testPhoto), "the new photo");
     EXPECT_EQ(ReadBytes(source), "the new photo");
     EXPECT_EQ(GetFileAttributesA(source.c_str()), sourceAttributes) << "the source is only read";
@@ -356,23 +358,47 @@ TEST_F(BatchRun, ADropOnTheLowerBandReplacesTheTestPhoto)
     EXPECT_TRUE(boxes.empty());
 
     // The copy kept no read-only mark: a second replacement works too.
-    Drop({File("second.jpg", "second")});
+    Drop({File("second.jpg", "second")}, kLowerBand);
     EXPECT_EQ(ReadBytes(testPhoto), "second");
     SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// During a drag from Explorer the window sees no mouse moves: where the mouse
+// last left the window says nothing about where the files were let go.
+TEST_F(BatchRun, TheDropPointDecidesNotTheLastMouseMove)
+{
+    const std::string testPhoto = Folders.DataFolder + "\\Test.jpg";
+    ASSERT_TRUE(WriteBytes(testPhoto, "old test photo"));
+    WindowState.iDropOnText = 1;
+    Drop({File("upper.jpg", "upper")}, {200, 154});
+    EXPECT_EQ(started.size(), 1u) << "dropped on the upper part: a run";
+    EXPECT_EQ(ReadBytes(testPhoto), "old test photo");
+
+    WindowState.iDropOnText = 0;
+    Drop({File("lower.jpg", "lower")}, {20, 155});
+    EXPECT_EQ(started.size(), 1u) << "dropped on the lower band: no run";
+    EXPECT_EQ(ReadBytes(testPhoto), "lower");
+}
+
+// The test picture's timer would minimise the window and clear the count in the middle of a run.
+TEST_F(BatchRun, ARunStopsTheTimerOfATestPicture)
+{
+    SetTimer(window.get(), kTimerTestDone, 2000, nullptr);
+    Drop(Names(1));
+    EXPECT_FALSE(KillTimer(window.get(), kTimerTestDone));
 }
 
 TEST_F(BatchRun, TheLowerBandTakesExactlyOneReadableFile)
 {
     const std::string testPhoto = Folders.DataFolder + "\\Test.jpg";
     ASSERT_TRUE(WriteBytes(testPhoto, "old test photo"));
-    WindowState.iDropOnText = 1;
 
-    Drop({File("a.jpg"), File("b.jpg")});
+    Drop({File("a.jpg"), File("b.jpg")}, kLowerBand);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Для замены тестовой фотографии     \nдостаточно одного файла...");
     EXPECT_EQ(boxes[0].caption, "Результат");
 
-    Drop({temp / "gone.jpg"});
+    Drop({temp / "gone.jpg"}, kLowerBand);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "Заменить тестовый файл не удалось.    \nПопробуйте выбрать другой файл.");
     EXPECT_EQ(boxes[1].caption, "Результат");

@@ -211,6 +211,13 @@ TEST_F(MainWindow, StartsAt400By160WithTheDisplayOnTopAndTheChildrenInPlace)
     EXPECT_EQ(SendMessageA(Control(731), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
+// "Rock & Roll" on the photos reads "Rock & Roll" in the field too, not "Rock _Roll".
+TEST_F(MainWindow, ThePhotoTextFieldShowsAnAmpersandAsItIs)
+{
+    Create();
+    EXPECT_TRUE(GetWindowLongA(Control(721), GWL_STYLE) & SS_NOPREFIX);
+}
+
 TEST_F(MainWindow, EscBelongsToOtherProgramsWhileNoRunGoes)
 {
     Create();

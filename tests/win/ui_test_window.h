@@ -51,8 +51,9 @@ private:
     HWND window_;
 };
 
-// A drop handle holding `paths` (UTF-8), in order, as the shell hands one over.
-inline HDROP MakeDrop(const std::vector<std::string>& paths)
+// A drop handle holding `paths` (UTF-8), in order, dropped at client point
+// `at`, as the shell hands one over.
+inline HDROP MakeDrop(const std::vector<std::string>& paths, POINT at = {200, 60})
 {
     std::wstring list;
     for (const std::string& p : paths) {
@@ -64,6 +65,7 @@ inline HDROP MakeDrop(const std::vector<std::string>& paths)
     HGLOBAL memory = GlobalAlloc(GHND, bytes);
     auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
     header->pFiles = sizeof(DROPFILES);
+    header->pt = at;
     header->fWide = TRUE;
     memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
     GlobalUnlock(memory);

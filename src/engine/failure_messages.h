@@ -1,0 +1,11 @@
+#pragma once
+// What a job tells the user when its picture could not be made for a reason
+// the user can act on.
+#include <string>
+#include <string_view>
+
+// "Не удалось записать файл в папку <folder>: недостаточно места на диске."
+// with the system's reason for `systemError`.
+std::string SaveFailedMessage(std::string_view folder, unsigned long systemError);
+// A source whose path is longer than any Windows function takes.
+std::string PathTooLongMessage(std::string_view path);
