@@ -1,6 +1,7 @@
 # Command-line mode, as Explorer's context-menu entry starts the program: one
 # picture in, one JPEG out in the last run folder ("000" before any run).
-source "$(dirname "$0")/lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
 reset_program_state
 

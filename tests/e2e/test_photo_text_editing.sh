@@ -3,9 +3,10 @@
 # 600-letter text cut to 500 and accepted), the restore on right click, and
 # the colour and font dialogs, which open from their controls and cancel
 # without a change. What was chosen is checked in the settings files at exit.
-source "$(dirname "$0")/lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
-source "$(dirname "$0")/batch_helpers.sh"
+source "$(dirname "$0")/batch_helpers.sh" || exit 1
 reset_program_state
 
 open_panel_with_text() {
