@@ -115,4 +115,19 @@ assert_eq 60 "$(setting 2)" "Prots saved at exit"
 assert_eq "$long" "$(setting 6)" "LastDir"
 assert_eq "$long\\Море 🌊 2.jpg" "$(setting 7)" "LastFile: the last picture made"
 assert_eq "$(unix_to_win "$OUT_DIR")\\005\\varbo_901_00001.jpg" "$(setting 8)" "LastVarbo"
+
+# Varbo_Photo deleted while the window is open: the next drop makes it again
+# and says so, and the drop after that is made.
+: >"$MESSAGES"
+varbo_window_start
+rm -rf "$OUT_DIR"
+drop_on 200 60 "$src/IMG_1.jpg"
+wait_until 30 [ -s "$MESSAGES" ] || fail "no box for the deleted Varbo_Photo"
+assert_eq $'Результат\tПапка Варбо создана на Рабочем столе.   \\nОбработка файлов пропущена.  ' "$(cat "$MESSAGES")" \
+    "the box for the deleted Varbo_Photo"
+[ -d "$OUT_DIR" ] || fail "Varbo_Photo was not made again"
+one_output() { [ "$(find "$OUT_DIR" -name '*.jpg' | wc -l)" -eq 1 ]; }
+drop_on 200 60 "$src/IMG_2.jpg"
+wait_until 30 one_output || fail "the drop after the box made nothing: $(find "$OUT_DIR")"
+varbo_window_stop
 echo "ok"

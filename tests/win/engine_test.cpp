@@ -519,6 +519,15 @@ TEST_F(Engine, AMissingOutputFolderIsMadeAgainAndThePictureSkipped)
     r = RunPictureJob(job_);
     EXPECT_TRUE(r.made);
     EXPECT_TRUE(r.message.empty());
+    // The same when it goes while a batch run's picture is being made.
+    const MadePicture made = MakePicture(job_);
+    TempFolder::RemoveTree(job_.outputFolder);
+    r = SavePicture(job_, made.jpeg);
+    EXPECT_FALSE(r.made);
+    EXPECT_EQ(r.stop, JobStop::None);
+    EXPECT_EQ(r.message, "Папка Варбо создана на Рабочем столе.   \nОбработка файлов пропущена.  ");
+    EXPECT_TRUE(IsFolder(job_.outputFolder));
+    EXPECT_TRUE(SavePicture(job_, made.jpeg).made);
 }
 
 } // namespace
