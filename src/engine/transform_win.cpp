@@ -37,6 +37,16 @@ bool LoadWebp(const std::string& bytes, int size, bool keepSize, Image& out)
     return ScaleTo(out, target);
 }
 
+// Vector art is drawn straight at the output size, so it comes out sharp. A
+// WMF without the placeable header does not say how large it is meant to be
+// (nor does GDI+ read one): it is refused like any file that is no picture.
+bool LoadMetafile(std::string&& bytes, const PictureProbe& probe, int size, bool keepSize, Image& out)
+{
+    if (probe.width <= 0 || probe.height <= 0) return false;
+    const Size2 target = OutputSize(static_cast<int>(probe.width), static_cast<int>(probe.height), size, keepSize);
+    return RenderMetafile(std::move(bytes), target.width, target.height, out);
+}
+
 } // namespace
 
 bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out)
@@ -50,6 +60,8 @@ bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out)
     const PictureProbe probe = ProbePicture(data, bytes.size());
     if (!ClaimedSizeAcceptable(probe)) return false;
     if (probe.format == PictureFormat::Webp) return LoadWebp(bytes, size, keepSize, out);
+    if (probe.format == PictureFormat::Emf || probe.format == PictureFormat::Wmf)
+        return LoadMetafile(std::move(bytes), probe, size, keepSize, out);
     const std::vector<uint8_t> profile = ExtractIccProfile(data, bytes.size());
     if (!DecodeWithGdiplus(std::move(bytes), out)) return false;
     ConvertToSrgb(out, profile);

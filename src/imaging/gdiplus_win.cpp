@@ -54,8 +54,7 @@ bool DecodeWithGdiplus(std::string&& bytes, Image& out)
     if (!out.Allocate(static_cast<int>(w), static_cast<int>(h))) return false;
 
     // Draw onto white through a graphics of our own buffer: transparent parts
-    // of PNG, GIF and icons come out white, and metafiles get rendered at
-    // their natural size.
+    // of PNG, GIF and icons come out white.
     std::memset(out.pixels.data(), 0xFF, out.pixels.size());
     GdipImage target = WrapImage(out);
     GdipGraphics graphics;
@@ -66,6 +65,41 @@ bool DecodeWithGdiplus(std::string&& bytes, Image& out)
     gp::GdipSetInterpolationMode(graphics.get(), Gdiplus::InterpolationModeNearestNeighbor);
     gp::GdipSetPixelOffsetMode(graphics.get(), Gdiplus::PixelOffsetModeHalf);
     if (gp::GdipDrawImageRectI(graphics.get(), source.get(), 0, 0, static_cast<INT>(w), static_cast<INT>(h)) != Gdiplus::Ok) {
+        out.Clear();
+        return false;
+    }
+    return true;
+}
+
+// GDI+ would rasterise a metafile at the size its header names; drawn into a
+// bitmap of the final size instead, lines and text stay sharp at any size.
+bool RenderMetafile(std::string&& bytes, int width, int height, Image& out)
+{
+    out.Clear();
+    if (bytes.empty() || bytes.size() > UINT_MAX || width <= 0 || height <= 0) return false;
+    // GDI+ plays the records from the stream when drawing: it outlives `source`.
+    const ComObject<IStream> stream(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size())));
+    std::string().swap(bytes);
+    if (!stream) return false;
+    GdipImage source;
+    if (gp::GdipLoadImageFromStream(stream.get(), source.out()) != Gdiplus::Ok || !source) return false;
+    Gdiplus::ImageType type = Gdiplus::ImageTypeUnknown;
+    if (gp::GdipGetImageType(source.get(), &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeMetafile) return false;
+    if (!out.Allocate(width, height)) return false;
+
+    std::memset(out.pixels.data(), 0xFF, out.pixels.size());
+    GdipImage target = WrapImage(out);
+    GdipGraphics graphics;
+    if (!target || gp::GdipGetImageGraphicsContext(target.get(), graphics.out()) != Gdiplus::Ok) {
+        out.Clear();
+        return false;
+    }
+    // Failing hints only cost smoothness: their results are not looked at.
+    gp::GdipSetSmoothingMode(graphics.get(), Gdiplus::SmoothingModeAntiAlias);
+    gp::GdipSetTextRenderingHint(graphics.get(), Gdiplus::TextRenderingHintAntiAliasGridFit);
+    gp::GdipSetInterpolationMode(graphics.get(), Gdiplus::InterpolationModeHighQualityBicubic);
+    gp::GdipSetPixelOffsetMode(graphics.get(), Gdiplus::PixelOffsetModeHighQuality);
+    if (gp::GdipDrawImageRectI(graphics.get(), source.get(), 0, 0, width, height) != Gdiplus::Ok) {
         out.Clear();
         return false;
     }

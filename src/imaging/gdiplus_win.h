@@ -67,8 +67,13 @@ private:
 // layout); the image must outlive it.
 GdipImage WrapImage(Image& image);
 
-// Decodes a picture file's bytes in any format GDI+ knows (BMP, GIF, PNG,
-// TIFF, WMF, EMF, ICO, JPEG) into 24-bit BGR, its first frame, transparent
+// Decodes a picture file's bytes in any raster format GDI+ knows (BMP, GIF,
+// PNG, TIFF, ICO, JPEG) into 24-bit BGR, its first frame, transparent
 // parts on white. Refuses pictures over kMaxPixels. False when it is not a
 // picture GDI+ can read. The bytes are given up once GDI+ holds its copy.
 bool DecodeWithGdiplus(std::string&& bytes, Image& out);
+
+// Draws a metafile (EMF, or WMF with the placeable header) from its bytes
+// straight at width x height on white, smoothed. False when GDI+ does not
+// read the bytes as a metafile. The bytes are given up once GDI+ holds its copy.
+bool RenderMetafile(std::string&& bytes, int width, int height, Image& out);

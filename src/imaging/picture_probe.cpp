@@ -1,5 +1,6 @@
 #include "imaging/picture_probe.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "imaging/file_structure.h"
@@ -45,6 +46,50 @@ void ProbeWebp(const uint8_t* data, size_t size, PictureProbe& out)
     }
 }
 
+int32_t Le32s(const uint8_t* p) { return static_cast<int32_t>(Le32(p)); }
+int16_t Le16s(const uint8_t* p) { return static_cast<int16_t>(Le16(p)); }
+
+// A length in some unit, `perInch` of them to the inch, in pixels at kMetafileDpi,
+// rounded; -1 when it is not a positive length (the size is then refused).
+int64_t MetafilePixels(int64_t length, int64_t perInch)
+{
+    if (length <= 0 || perInch <= 0) return -1;
+    return std::max<int64_t>(1, (length * kMetafileDpi + perInch / 2) / perInch);
+}
+
+// ENHMETAHEADER: record type 1, the frame (left, top, right, bottom) in
+// hundredths of a millimetre at 24, the signature " EMF" at 40.
+bool ProbeEmf(const uint8_t* data, size_t size, PictureProbe& out)
+{
+    if (size < 88 || Le32(data) != 1 || Le32(data + 40) != 0x464D4520) return false;
+    out.format = PictureFormat::Emf;
+    const int64_t frameWidth = int64_t{Le32s(data + 32)} - Le32s(data + 24);
+    const int64_t frameHeight = int64_t{Le32s(data + 36)} - Le32s(data + 28);
+    out.width = MetafilePixels(frameWidth, 2540);
+    out.height = MetafilePixels(frameHeight, 2540);
+    return true;
+}
+
+// The placeable header: key 0x9AC6CDD7, the box (left, top, right, bottom) at 6
+// in its own units and their number to the inch at 14. A bare WMF starts with
+// METAHEADER: type 1 or 2, a header of 9 words, version 0x100 or 0x300.
+bool ProbeWmf(const uint8_t* data, size_t size, PictureProbe& out)
+{
+    if (size >= 22 && Le32(data) == 0x9AC6CDD7) {
+        out.format = PictureFormat::Wmf;
+        const int64_t perInch = Le16(data + 14);
+        out.width = MetafilePixels(int64_t{Le16s(data + 10)} - Le16s(data + 6), perInch);
+        out.height = MetafilePixels(int64_t{Le16s(data + 12)} - Le16s(data + 8), perInch);
+        return true;
+    }
+    if (size >= 18 && (Le16(data) == 1 || Le16(data) == 2) && Le16(data + 2) == 9 &&
+        (Le16(data + 4) == 0x300 || Le16(data + 4) == 0x100)) {
+        out.format = PictureFormat::Wmf;
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 PictureProbe ProbePicture(const uint8_t* data, size_t size)
@@ -78,6 +123,8 @@ PictureProbe ProbePicture(const uint8_t* data, size_t size)
     } else if (size >= 20 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0) {
         out.format = PictureFormat::Webp;
         ProbeWebp(data, size, out);
+    } else if (!ProbeEmf(data, size, out)) {
+        ProbeWmf(data, size, out);
     }
     return out;
 }

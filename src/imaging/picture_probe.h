@@ -5,13 +5,19 @@
 #include <cstddef>
 #include <cstdint>
 
-enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Webp };
+enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Webp, Emf, Wmf };
 
 struct PictureProbe {
     PictureFormat format = PictureFormat::Unknown;
     int64_t width = 0, height = 0;  // 0 when the header does not say
 };
 
+// Metafiles say how large they are meant to be in physical units; they are
+// measured in pixels at this resolution, the one Windows assumes for a screen.
+constexpr int kMetafileDpi = 96;
+
+// For an EMF, the frame of its header; for a placeable WMF, its box. A WMF
+// without the placeable header is a Wmf of size 0: it does not say its size.
 PictureProbe ProbePicture(const uint8_t* data, size_t size);
 // False when the header claims a size we never decode (over kMaxPixels or a side over kMaxSide).
 bool ClaimedSizeAcceptable(const PictureProbe& probe);

@@ -4,6 +4,34 @@ const std::array<const char*, 7> kPictureClasses = {"Paint.Picture", "jpegfile",
                                                     "pngfile",       "wmffile",  "emffile"};
 const char* const kVerbName = "• Varbo";
 const char* const kOldVerbName = "Варбо";
+const char* const kImageTypeClass = "SystemFileAssociations\\image";
+const std::array<const char*, 2> kMetafileExtensions = {".wmf", ".emf"};
+const char* const kMultiSelectModelName = "MultiSelectModel";
+const char* const kMultiSelectModel = "Player";
+
+// The class the user's "open with" choice names (on a fresh Windows 10 or 11,
+// the Photos app's) hides verbs on the classes above; verbs on the perceived
+// type are merged into every picture's menu whatever program opens it. An
+// extension that Windows perceives as an image already gets them from there,
+// and a second entry would show the verb twice.
+std::vector<std::string> VerbOwners(const std::vector<std::string>& extensionsNotImage)
+{
+    std::vector<std::string> owners(kPictureClasses.begin(), kPictureClasses.end());
+    owners.push_back(kImageTypeClass);
+    for (const std::string& extension : extensionsNotImage) owners.push_back("SystemFileAssociations\\" + extension);
+    return owners;
+}
+
+std::vector<std::string> AllVerbOwners()
+{
+    return VerbOwners(std::vector<std::string>(kMetafileExtensions.begin(), kMetafileExtensions.end()));
+}
+
+std::string ParentKeyPath(std::string_view keyPath)
+{
+    const size_t cut = keyPath.rfind('\\');
+    return cut == std::string_view::npos ? std::string() : std::string(keyPath.substr(0, cut));
+}
 
 std::string ClassKeyPath(std::string_view pictureClass)
 {

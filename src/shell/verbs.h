@@ -5,11 +5,20 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The picture classes that carry the verb, in the order they are always handled.
 extern const std::array<const char*, 7> kPictureClasses;
 extern const char* const kVerbName;     // "• Varbo": written by every start without a picture
 extern const char* const kOldVerbName;  // "Варбо": an earlier name, only ever removed
+
+// Where Explorer finds the verb whatever program opens pictures: the "image"
+// perceived type, and the metafile extensions when they are not perceived as images.
+extern const char* const kImageTypeClass;               // "SystemFileAssociations\image"
+extern const std::array<const char*, 2> kMetafileExtensions;  // ".wmf", ".emf"
+// Every verb key carries this value, so the verb stays in the menu for up to 100 selected pictures.
+extern const char* const kMultiSelectModelName;  // "MultiSelectModel"
+extern const char* const kMultiSelectModel;      // "Player"
 
 // A value longer than this many characters is neither compared nor written.
 constexpr size_t kRegTextMaxChars = 512;
@@ -18,6 +27,14 @@ constexpr size_t kRegTextMaxChars = 512;
 std::string VerbKeyPath(std::string_view pictureClass, std::string_view verb);
 // The verb key path followed by "\command".
 std::string VerbCommandKeyPath(std::string_view pictureClass, std::string_view verb);
+// The keys (relative to Software\Classes) that carry the verb, in the order they are written:
+// the picture classes, the image type, then "SystemFileAssociations\<ext>" for each extension
+// given (those not perceived as images).
+std::vector<std::string> VerbOwners(const std::vector<std::string>& extensionsNotImage);
+// Every owner a verb may have been written under: the removal's list.
+std::vector<std::string> AllVerbOwners();
+// The key one level up ("" for a path without a backslash).
+std::string ParentKeyPath(std::string_view keyPath);
 // "Software\Classes\<class>\Shell" and "Software\Classes\<class>".
 std::string ShellKeyPath(std::string_view pictureClass);
 std::string ClassKeyPath(std::string_view pictureClass);

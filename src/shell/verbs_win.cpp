@@ -2,9 +2,33 @@
 
 #include <windows.h>
 
+#include <shlwapi.h>
+
 #include "common/owners_win.h"
+#include "common/wide_win.h"
 #include "shell/registry_win.h"
 #include "shell/verbs.h"
+
+namespace {
+
+// The system's own answer, from its built-in list or the extension's
+// PerceivedType value; an extension it cannot place counts as not an image.
+bool PerceivedAsImage(const char* extension)
+{
+    PERCEIVED type = PERCEIVED_TYPE_UNSPECIFIED;
+    PERCEIVEDFLAG flag = 0;
+    return SUCCEEDED(AssocGetPerceivedType(Widen(extension).c_str(), &type, &flag, nullptr)) && type == PERCEIVED_TYPE_IMAGE;
+}
+
+std::vector<std::string> MetafileExtensionsNotImage()
+{
+    std::vector<std::string> extensions;
+    for (const char* extension : kMetafileExtensions)
+        if (!PerceivedAsImage(extension)) extensions.push_back(extension);
+    return extensions;
+}
+
+} // namespace
 
 // HKEY_CLASSES_ROOT would write the machine's classes, which a user without
 // administrator rights may not change: the verb would silently never appear.
@@ -19,23 +43,30 @@ void RegisterShellVerb(const std::string& verbName, const std::string& startComm
     const std::string program = ModuleFilePath();
     if (program.empty()) return;
     const std::string command = VerbCommand(program);
-    for (const char* pictureClass : kPictureClasses)
-        SetRegStringIfAbsent(HKEY_CURRENT_USER, VerbCommandKeyPath(pictureClass, verbName), "", command);  // a class we may not write keeps what it has
+    // A key we may not write keeps what it has; the others are still written.
+    for (const std::string& owner : VerbOwners(MetafileExtensionsNotImage())) {
+        SetRegStringIfAbsent(HKEY_CURRENT_USER, VerbCommandKeyPath(owner, verbName), "", command);
+        SetRegStringIfAbsent(HKEY_CURRENT_USER, VerbKeyPath(owner, verbName), kMultiSelectModelName, kMultiSelectModel);
+    }
 }
 
 // A key that is missing or may not be deleted is skipped. The picture classes
-// and their other verbs stay; under the user's own classes, the "Shell" and
-// class keys that writing the verb created go again once they hold nothing.
+// and their other verbs stay; under the user's own classes, the keys that
+// writing the verb created ("Shell", the class, "SystemFileAssociations") go
+// again once they hold nothing. Only the picture classes were ever written
+// machine-wide, by earlier versions.
 void UnregisterShellVerb(const std::string& verbName)
 {
-    for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-        for (const char* pictureClass : kPictureClasses) {
-            DeleteRegKey(hive, VerbCommandKeyPath(pictureClass, verbName));
-            DeleteRegKey(hive, VerbKeyPath(pictureClass, verbName));
-        }
-    }
     for (const char* pictureClass : kPictureClasses) {
-        if (DeleteRegKeyIfEmpty(HKEY_CURRENT_USER, ShellKeyPath(pictureClass)))
-            DeleteRegKeyIfEmpty(HKEY_CURRENT_USER, ClassKeyPath(pictureClass));
+        DeleteRegKey(HKEY_LOCAL_MACHINE, VerbCommandKeyPath(pictureClass, verbName));
+        DeleteRegKey(HKEY_LOCAL_MACHINE, VerbKeyPath(pictureClass, verbName));
+    }
+    const std::string classesRoot = ClassKeyPath("");
+    for (const std::string& owner : AllVerbOwners()) {
+        DeleteRegKey(HKEY_CURRENT_USER, VerbCommandKeyPath(owner, verbName));
+        const std::string verbKey = VerbKeyPath(owner, verbName);
+        if (!DeleteRegKey(HKEY_CURRENT_USER, verbKey)) continue;
+        for (std::string key = ParentKeyPath(verbKey); key.size() > classesRoot.size(); key = ParentKeyPath(key))
+            if (!DeleteRegKeyIfEmpty(HKEY_CURRENT_USER, key)) break;
     }
 }

@@ -1,13 +1,17 @@
 # Helpers of the shell end-to-end tests (sourced after lib.sh and e2e_init).
 #   verb_value CLASS [VERB] [HIVE]   the verb command's default value, or "<none>"
 #   verb_key_exists CLASS [VERB] [HIVE]
-#   delete_verbs                     both verbs under all seven classes, user and machine
+#   verb_multiselect CLASS           the verb key's MultiSelectModel, or "<none>"
+#   delete_verbs                     both verbs everywhere they may be, user and machine
 #   start_window                     varbo.exe without arguments in the background; WINDOW_PID
 #   wait_for_window, close_window
 #   expected_command EXE             the command the verb must hold for that program file
 #   click_client X Y [BUTTON]        a click in the main window's client area
 
 PICTURE_CLASSES=(Paint.Picture jpegfile TIFImage.Document giffile pngfile wmffile emffile)
+# Where a start writes the verb for the user: the classes, the image type, and
+# the metafile extensions, which Wine does not perceive as images.
+VERB_OWNERS=("${PICTURE_CLASSES[@]}" 'SystemFileAssociations\image' 'SystemFileAssociations\.wmf' 'SystemFileAssociations\.emf')
 VERB="• Varbo"
 OLD_VERB="Варбо"
 
@@ -24,18 +28,29 @@ verb_value() {
     iconv -f UTF-16 -t UTF-8 "$out" | tr -d '\r' | sed -n 's/^@="\(.*\)"$/\1/p' | perl -pe 's/\\(["\\])/$1/g'
 }
 
+verb_multiselect() {
+    local class=$1 out=$E2E_TMP/verbkey.reg
+    rm -f "$out"
+    if ! wine_run reg export "HKCU\\Software\\Classes\\$class\\Shell\\$VERB" "$(unix_to_win "$out")" /y >/dev/null 2>&1; then
+        echo "<none>"
+        return
+    fi
+    iconv -f UTF-16 -t UTF-8 "$out" | tr -d '\r' | sed -n 's/^"MultiSelectModel"="\(.*\)"$/\1/p'
+}
+
 verb_key_exists() {
     local class=$1 verb=${2:-$VERB} hive=${3:-HKCU}
     wine_run reg query "$hive\\Software\\Classes\\$class\\Shell\\$verb" >/dev/null 2>&1
 }
 
 delete_verbs() {
-    local class verb hive
-    for hive in HKCU HKLM; do
+    local class verb
+    for verb in "$VERB" "$OLD_VERB"; do
+        for class in "${VERB_OWNERS[@]}"; do
+            wine_run reg delete "HKCU\\Software\\Classes\\$class\\Shell\\$verb" /f >/dev/null 2>&1 || true
+        done
         for class in "${PICTURE_CLASSES[@]}"; do
-            for verb in "$VERB" "$OLD_VERB"; do
-                wine_run reg delete "$hive\\Software\\Classes\\$class\\Shell\\$verb" /f >/dev/null 2>&1 || true
-            done
+            wine_run reg delete "HKLM\\Software\\Classes\\$class\\Shell\\$verb" /f >/dev/null 2>&1 || true
         done
     done
 }

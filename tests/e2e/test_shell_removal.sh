@@ -1,8 +1,9 @@
 # The corner mark of the main window: with MaxPix at 1200 a click restores
 # 901 and 82 and keeps the photo text; the next click asks, and "No" changes
-# nothing. "Yes" removes both verbs (the user's and an earlier version's
-# machine-wide one) and the data folder's files, and the program ends without
-# writing varbo.vars; Varbo_Photo and a subfolder of the data folder stay.
+# nothing. "Yes" removes both verbs (the user's, on the classes and the image
+# type, and an earlier version's machine-wide one) and the data folder's files,
+# and the program ends without writing varbo.vars; Varbo_Photo and a subfolder
+# of the data folder stay.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh" || exit 1
 source "$(dirname "$0")/shell_lib.sh" || exit 1
@@ -19,6 +20,7 @@ wait_for_window
 close_window
 assert_file "$DATA_DIR/varbo.vars"
 verb_key_exists jpegfile || fail "no verb after the first start"
+verb_key_exists 'SystemFileAssociations\image' || fail "no verb on the image type after the first start"
 
 sed -i 's/^1\.\[901\]/1.[1200]/; s/^2\.\[82\]/2.[95]/' "$DATA_DIR/varbo.vars"
 printf 'Мой текст на фото' >"$DATA_DIR/varbo_text.txt"
@@ -57,9 +59,11 @@ status=0
 wait "$WINDOW_PID" || status=$?
 assert_eq 0 "$status" "exit code after the removal"
 assert_eq "$question" "$(cat "$MESSAGES")" "the question"
-for class in "${PICTURE_CLASSES[@]}"; do
-    for verb in "$VERB" "$OLD_VERB"; do
+for verb in "$VERB" "$OLD_VERB"; do
+    for class in "${VERB_OWNERS[@]}"; do
         verb_key_exists "$class" "$verb" && fail "$class: $verb left for the user"
+    done
+    for class in "${PICTURE_CLASSES[@]}"; do
         verb_key_exists "$class" "$verb" HKLM && fail "$class: $verb left machine-wide"
     done
 done

@@ -1,8 +1,9 @@
 # The Explorer verb "• Varbo": a start without a picture writes it under the
-# user's seven picture classes (never machine-wide) with the quoted program
-# and "%1"; a value that already holds that command is left alone; a start
-# with a picture writes nothing; the program started from another folder
-# rewrites all seven.
+# user's seven picture classes, the image type and the metafile extensions
+# (never machine-wide) with the quoted program and "%1", each verb taking up
+# to 100 selected pictures (MultiSelectModel "Player"); a value that already
+# holds that command is left alone; a start with a picture writes nothing; the
+# program started from another folder rewrites them all.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh" || exit 1
 source "$(dirname "$0")/shell_lib.sh" || exit 1
@@ -23,7 +24,7 @@ start_with_picture() {
 
 # A start with a picture on a clean machine: nothing.
 start_with_picture 1
-for class in "${PICTURE_CLASSES[@]}"; do
+for class in "${VERB_OWNERS[@]}"; do
     verb_key_exists "$class" && fail "a start with a picture wrote the verb under $class"
 done
 
@@ -32,8 +33,9 @@ start_window
 wait_until 60 verb_key_exists emffile || fail "no verb after a start without a picture"
 wait_for_window
 close_window
-for class in "${PICTURE_CLASSES[@]}"; do
+for class in "${VERB_OWNERS[@]}"; do
     assert_eq "$command" "$(verb_value "$class")" "command of $class"
+    assert_eq "Player" "$(verb_multiselect "$class")" "MultiSelectModel of $class"
     verb_key_exists "$class" "$VERB" HKLM && fail "$class: written machine-wide"
 done
 
@@ -51,14 +53,14 @@ wine_run reg add "HKCU\\Software\\Classes\\giffile\\Shell\\$VERB\\command" /ve /
 start_with_picture 2
 assert_eq 'C:\old\varbo.exe' "$(verb_value giffile)" "giffile after a start with a picture"
 
-# The program moved to a folder with a blank in its name: all seven follow it.
+# The program moved to a folder with a blank in its name: every verb follows it.
 moved="$E2E_TMP/Program Files, Varbo/varbo.exe"
 mkdir -p "$(dirname "$moved")"
 cp "$VARBO_EXE" "$moved"
 start_window "$moved"
 wait_for_window
 close_window
-for class in "${PICTURE_CLASSES[@]}"; do
+for class in "${VERB_OWNERS[@]}"; do
     assert_eq "$(expected_command "$moved")" "$(verb_value "$class")" "$class after a start from another folder"
 done
 

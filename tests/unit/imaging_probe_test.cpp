@@ -95,4 +95,62 @@ TEST(PictureProbe, RefusesGiantClaimsAndSurvivesScraps)
     EXPECT_EQ(Probe("").format, PictureFormat::Unknown);
 }
 
+void PutLe(std::string& s, size_t at, int64_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i) s[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// An ENHMETAHEADER with the frame (hundredths of a millimetre) given.
+std::string Emf(int32_t left, int32_t top, int32_t right, int32_t bottom)
+{
+    std::string s(88, '\0');
+    PutLe(s, 0, 1, 4);
+    PutLe(s, 4, 88, 4);
+    const int32_t frame[] = {left, top, right, bottom};
+    for (int i = 0; i < 4; ++i) PutLe(s, 24 + 4 * i, frame[i], 4);
+    PutLe(s, 40, 0x464D4520, 4);
+    return s;
+}
+
+// A placeable WMF header with its box and units per inch.
+std::string Wmf(int16_t left, int16_t top, int16_t right, int16_t bottom, uint16_t perInch)
+{
+    std::string s(40, '\0');
+    PutLe(s, 0, 0x9AC6CDD7, 4);
+    const int16_t box[] = {left, top, right, bottom};
+    for (int i = 0; i < 4; ++i) PutLe(s, 6 + 2 * i, box[i], 2);
+    PutLe(s, 14, perInch, 2);
+    return s;
+}
+
+TEST(PictureProbe, MetafilesAreMeasuredAt96DotsPerInch)
+{
+    struct Row {
+        const char* rule;
+        std::string file;
+        PictureFormat format;
+        int64_t width, height;
+        bool acceptable;
+    } rows[] = {
+        {"EMF frame 2 x 1 inches (5080 x 2540 hundredths of a mm)", Emf(0, 0, 5080, 2540), PictureFormat::Emf, 192, 96, true},
+        {"EMF frame off the origin: 100 mm x 50 mm = 377.95 x 188.98 px", Emf(1000, -500, 11000, 4500), PictureFormat::Emf, 378, 189, true},
+        {"EMF frame upside down", Emf(0, 2540, 2540, 0), PictureFormat::Emf, 96, -1, false},
+        {"EMF frame of 20 m: 75591 px, past the side limit", Emf(0, 0, 2000000, 100), PictureFormat::Emf, 75591, 4, false},
+        {"EMF frame of 2^31 hundredths of a mm both ways", Emf(-2147483647 - 1, 0, 2147483647, 2540), PictureFormat::Emf, 162329473, 96, false},
+        {"placeable WMF 1440 twips per inch, 2880 x 1440", Wmf(0, 0, 2880, 1440, 1440), PictureFormat::Wmf, 192, 96, true},
+        {"placeable WMF, negative corner, 1000 per inch", Wmf(-500, -250, 500, 250, 1000), PictureFormat::Wmf, 96, 48, true},
+        {"placeable WMF with 0 units per inch", Wmf(0, 0, 100, 100, 0), PictureFormat::Wmf, -1, -1, false},
+        {"bare WMF: no size to go by", std::string("\x01\0\x09\0\0\x03\0\0\0\0\0\0\0\0\0\0\0\0", 18), PictureFormat::Wmf, 0, 0, true},
+        {"EMF without its signature", Emf(0, 0, 100, 100).replace(40, 4, "EMF "), PictureFormat::Unknown, 0, 0, true},
+        {"EMF cut inside the header", Emf(0, 0, 100, 100).substr(0, 60), PictureFormat::Unknown, 0, 0, true},
+    };
+    for (const Row& row : rows) {
+        const PictureProbe p = Probe(row.file);
+        EXPECT_EQ(p.format, row.format) << row.rule;
+        EXPECT_EQ(p.width, row.width) << row.rule;
+        EXPECT_EQ(p.height, row.height) << row.rule;
+        EXPECT_EQ(ClaimedSizeAcceptable(p), row.acceptable) << row.rule;
+    }
+}
+
 } // namespace

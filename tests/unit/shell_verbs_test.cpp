@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "shell/reset.h"
@@ -28,8 +29,29 @@ TEST(ShellVerbs, KeyPaths)
         {"verb key", VerbKeyPath("TIFImage.Document", "Варбо"), "Software\\Classes\\TIFImage.Document\\Shell\\Варбо"},
         {"shell key", ShellKeyPath("pngfile"), "Software\\Classes\\pngfile\\Shell"},
         {"class key", ClassKeyPath("Paint.Picture"), "Software\\Classes\\Paint.Picture"},
+        {"the image type's command key", VerbCommandKeyPath(kImageTypeClass, "• Varbo"),
+         "Software\\Classes\\SystemFileAssociations\\image\\Shell\\• Varbo\\command"},
+        {"one level up", ParentKeyPath("Software\\Classes\\SystemFileAssociations\\.wmf\\Shell"),
+         "Software\\Classes\\SystemFileAssociations\\.wmf"},
+        {"nothing above a single name", ParentKeyPath("Software"), ""},
     };
     for (const Row& row : rows) EXPECT_EQ(row.actual, row.expected) << row.rule;
+}
+
+TEST(ShellVerbs, OwnersAreTheClassesTheImageTypeAndMetafilesNotSeenAsImages)
+{
+    const std::vector<std::string> classes = {"Paint.Picture", "jpegfile", "TIFImage.Document", "giffile",
+                                              "pngfile",       "wmffile",  "emffile"};
+    std::vector<std::string> expected = classes;
+    expected.push_back("SystemFileAssociations\\image");
+    EXPECT_EQ(VerbOwners({}), expected) << "both metafiles perceived as images: the image type covers them";
+    expected.push_back("SystemFileAssociations\\.emf");
+    EXPECT_EQ(VerbOwners({".emf"}), expected) << "only .emf not perceived as an image";
+    expected.back() = "SystemFileAssociations\\.wmf";
+    expected.push_back("SystemFileAssociations\\.emf");
+    EXPECT_EQ(AllVerbOwners(), expected) << "the removal looks everywhere";
+    EXPECT_STREQ(kMultiSelectModelName, "MultiSelectModel");
+    EXPECT_STREQ(kMultiSelectModel, "Player") << "the verb stays for up to 100 selected pictures";
 }
 
 TEST(ShellVerbs, CommandQuotesProgramAndPicture)

@@ -15,6 +15,7 @@
 #include "common/files_win.h"
 #include "common/folders_win.h"
 #include "common/messages.h"
+#include "common/owners_win.h"
 #include "engine/job_win.h"
 #include "engine/output_names.h"
 #include "engine/photo_text.h"
@@ -598,3 +599,126 @@ TEST_F(Engine, PhotoTextOnTheTestPhoto)
 }
 
 } // namespace
+
+namespace {
+
+// What the metafiles below hold: the left half black, the lower right quarter
+// red, drawn in a space of 2000 x 1000 units over the whole picture, mapped
+// onto `width` x `height` device units (a WMF has no device: 0 leaves that out).
+void DrawHalvesAndQuarter(HDC dc, int width = 0, int height = 0)
+{
+    SetMapMode(dc, MM_ANISOTROPIC);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetWindowExtEx(dc, 2000, 1000, nullptr);
+    if (width > 0) SetViewportExtEx(dc, width, height, nullptr);
+    SelectObject(dc, GetStockObject(NULL_PEN));
+    SelectObject(dc, GetStockObject(BLACK_BRUSH));
+    Rectangle(dc, 0, 0, 1001, 1001);
+    GdiObject<HBRUSH> red(CreateSolidBrush(RGB(255, 0, 0)));
+    const HGDIOBJ old = SelectObject(dc, red.get());
+    Rectangle(dc, 1500, 500, 2001, 1001);
+    SelectObject(dc, old);
+}
+
+// An EMF with a frame of 2 x 1 inches (in hundredths of a millimetre), drawn by GDI.
+std::string DrawnEmf()
+{
+    const RECT frame{0, 0, 5080, 2540};
+    HDC dc = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+    EXPECT_NE(dc, nullptr);
+    // The frame in the reference device's pixels is what the drawing space is mapped onto.
+    const int w = MulDiv(5080, GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, HORZSIZE) * 100);
+    const int h = MulDiv(2540, GetDeviceCaps(dc, VERTRES), GetDeviceCaps(dc, VERTSIZE) * 100);
+    DrawHalvesAndQuarter(dc, w, h);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    std::string bytes(GetEnhMetaFileBits(emf, 0, nullptr), '\0');
+    GetEnhMetaFileBits(emf, static_cast<UINT>(bytes.size()), reinterpret_cast<BYTE*>(bytes.data()));
+    DeleteEnhMetaFile(emf);
+    return bytes;
+}
+
+// A WMF drawn by GDI; with `placeable`, behind a header whose box is
+// 2000 x 1000 units at 1000 to the inch (2 x 1 inches).
+std::string DrawnWmf(bool placeable)
+{
+    HDC dc = CreateMetaFileW(nullptr);
+    EXPECT_NE(dc, nullptr);
+    DrawHalvesAndQuarter(dc);
+    HMETAFILE wmf = CloseMetaFile(dc);
+    std::string records(GetMetaFileBitsEx(wmf, 0, nullptr), '\0');
+    GetMetaFileBitsEx(wmf, static_cast<UINT>(records.size()), records.data());
+    DeleteMetaFile(wmf);
+    if (!placeable) return records;
+    const uint16_t words[10] = {0xCDD7, 0x9AC6, 0, 0, 0, 2000, 1000, 1000, 0, 0};  // key, handle, box, units per inch, reserved
+    std::string header(reinterpret_cast<const char*>(words), sizeof words);
+    uint16_t checksum = 0;
+    for (uint16_t w : words) checksum ^= w;
+    header.append(reinterpret_cast<const char*>(&checksum), 2);
+    return header + records;
+}
+
+struct Counts {
+    int black = 0, red = 0, white = 0;
+};
+
+Counts CountColours(const Image& img, int x0, int y0, int x1, int y1)
+{
+    Counts c;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const uint8_t* p = img.Row(y) + 3 * x;  // blue, green, red
+            c.black += p[0] < 60 && p[1] < 60 && p[2] < 60;
+            c.red += p[2] > 200 && p[1] < 60 && p[0] < 60;
+            c.white += p[0] > 230 && p[1] > 230 && p[2] > 230;
+        }
+    return c;
+}
+
+} // namespace
+
+// Vector pictures are drawn at the output size: 2 x 1 inches are 192 x 96
+// pixels, so 901 gives 901 x 450 (96 x 901 / 192 = 450.5). The black half, the
+// red quarter and the white rest are where the drawing put them.
+TEST_F(Engine, MetafilesAreDrawnAtTheOutputSize)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+    } files[] = {{"drawn.emf", DrawnEmf()}, {"drawn.wmf", DrawnWmf(true)}};
+    for (const auto& file : files) {
+        ASSERT_EQ(Transform(Source(file.name, file.bytes), 901, 90), 1) << file.name;
+        if (const char* artefacts = std::getenv("VARBO_ARTEFACTS"); artefacts && *artefacts)
+            CopyFileA(last_.written.c_str(), JoinPath(artefacts, std::string(file.name) + ".jpg").c_str(), FALSE);
+        const Image out = Decoded(last_.written);
+        ASSERT_EQ(out.width, 901) << file.name;
+        ASSERT_EQ(out.height, 450) << file.name;
+        const int area = 400 * 200;
+        EXPECT_GT(CountColours(out, 25, 25, 425, 225).black, area * 98 / 100) << file.name << ": the left half, upper part";
+        EXPECT_GT(CountColours(out, 25, 225, 425, 425).black, area * 98 / 100) << file.name << ": the left half, lower part";
+        EXPECT_GT(CountColours(out, 475, 25, 875, 200).white, 400 * 175 * 98 / 100) << file.name << ": the right half, upper part";
+        EXPECT_GT(CountColours(out, 700, 250, 875, 425).red, 175 * 175 * 98 / 100) << file.name << ": the lower right quarter";
+        EXPECT_GT(CountColours(out, 475, 250, 650, 425).white, 175 * 175 * 98 / 100) << file.name << ": left of the quarter";
+        // Drawn at this size, not enlarged from 192 x 96: the edge between
+        // black and white is at most a pixel or two wide on every row.
+        int grey = 0;
+        for (int y = 10; y < 440; ++y) {
+            const Counts c = CountColours(out, 435, y, 465, y + 1);
+            grey += 30 - c.black - c.white;
+        }
+        EXPECT_LE(grey, 430 * 2) << file.name << ": a soft edge";
+        // Dark pixels in all: half the picture, give or take an edge.
+        const int dark = CountColours(out, 0, 0, 901, 450).black;
+        EXPECT_NEAR(dark, 450 * 450, 450 * 4) << file.name;
+    }
+    job_.text.keepSize = true;
+    job_.text.mode = 5;
+    job_.text.text = "Копия";
+    ASSERT_EQ(Transform(Source("copy.emf", DrawnEmf()), 901, 90), 1);
+    const Image copy = Decoded(last_.written);
+    EXPECT_EQ(copy.width, 192) << "copy mode keeps the size the frame names";
+    EXPECT_EQ(copy.height, 96);
+
+    job_.text = {};
+    EXPECT_EQ(Transform(Source("bare.wmf", DrawnWmf(false)), 901, 90), 0) << "a WMF that does not say its size";
+    EXPECT_EQ(last_.stop, JobStop::Unreadable);
+}

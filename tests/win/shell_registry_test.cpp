@@ -1,7 +1,11 @@
 // Registry strings and the Explorer verb against Wine's real registry.
 #include <gtest/gtest.h>
 
+#include <shlwapi.h>
+
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "shell/registry_win.h"
 #include "shell/verbs.h"
@@ -17,6 +21,15 @@ std::string ModulePath()
     char name[MAX_PATH * 4];
     const DWORD n = GetModuleFileNameA(nullptr, name, sizeof name);
     return std::string(name, n);
+}
+
+// The system's own answer, asked directly.
+bool SeenAsImage(const char* extension)
+{
+    PERCEIVED type = PERCEIVED_TYPE_UNSPECIFIED;
+    PERCEIVEDFLAG flag = 0;
+    const std::wstring wide(extension, extension + std::strlen(extension));
+    return SUCCEEDED(AssocGetPerceivedType(wide.c_str(), &type, &flag, nullptr)) && type == PERCEIVED_TYPE_IMAGE;
 }
 
 std::string Repeat(const char* piece, int times)
@@ -104,27 +117,38 @@ protected:
     void TearDown() override
     {
         UnregisterShellVerb(verb);
+        for (const std::string& c : AllVerbOwners()) DeleteTree(HKEY_CURRENT_USER, VerbKeyPath(c, verb));
         for (const char* c : kPictureClasses) {
-            DeleteTree(HKEY_CURRENT_USER, VerbKeyPath(c, verb));
             DeleteTree(HKEY_LOCAL_MACHINE, VerbKeyPath(c, verb));
         }
     }
 };
 
+// The picture classes, the image type whatever program opens pictures, and a
+// metafile extension only when the system does not count it as an image.
 TEST_F(ShellVerb, RegistersForTheUserWithTheQuotedProgramAndPicture)
 {
     RegisterShellVerb(verb, "\"" + ModulePath() + "\"");
     const std::string expected = "\"" + ModulePath() + "\" \"%1\"";
-    for (const char* c : kPictureClasses) {
-        EXPECT_EQ(RawRead(HKEY_CURRENT_USER, "Software\\Classes\\" + std::string(c) + "\\Shell\\" + verb + "\\command"), expected) << c;
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + std::string(c) + "\\Shell\\" + verb)) << c << ": never machine-wide";
+    std::vector<std::string> owners(kPictureClasses.begin(), kPictureClasses.end());
+    owners.push_back("SystemFileAssociations\\image");
+    for (const char* extension : {".wmf", ".emf"}) {
+        const std::string owner = std::string("SystemFileAssociations\\") + extension;
+        if (!SeenAsImage(extension)) owners.push_back(owner);
+        else EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\" + owner + "\\Shell\\" + verb)) << extension << ": shown twice";
+    }
+    for (const std::string& c : owners) {
+        const std::string key = "Software\\Classes\\" + c + "\\Shell\\" + verb;
+        EXPECT_EQ(RawRead(HKEY_CURRENT_USER, key + "\\command"), expected) << c;
+        EXPECT_EQ(RawRead(HKEY_CURRENT_USER, key, "MultiSelectModel"), "Player") << c;
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key)) << c << ": never machine-wide";
     }
 }
 
 TEST_F(ShellVerb, AStartWithAPictureWritesNothing)
 {
     RegisterShellVerb(verb, "");
-    for (const char* c : kPictureClasses) EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, VerbKeyPath(c, verb))) << c;
+    for (const std::string& c : AllVerbOwners()) EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, VerbKeyPath(c, verb))) << c;
 }
 
 TEST_F(ShellVerb, AValueThatHoldsTheCommandIsKeptAndAnotherIsReplaced)
@@ -145,6 +169,12 @@ TEST_F(ShellVerb, RemovalDeletesBothHivesAndNothingElse)
     ScratchKey userClass(HKEY_CURRENT_USER, "Software\\Classes\\giffile");
     ASSERT_TRUE(RawWrite(HKEY_CURRENT_USER, "Software\\Classes\\giffile\\Shell\\open\\command", "", "viewer.exe \"%1\""));
     ScratchKey bareClass(HKEY_CURRENT_USER, "Software\\Classes\\emffile");
+    // The image type with a verb of another program's; the extension keys as
+    // the removal may find them whatever the system perceives.
+    ScratchKey imageType(HKEY_CURRENT_USER, "Software\\Classes\\SystemFileAssociations\\image");
+    ASSERT_TRUE(RawWrite(HKEY_CURRENT_USER, "Software\\Classes\\SystemFileAssociations\\image\\shell\\edit\\command", "", "editor.exe"));
+    ASSERT_TRUE(RawWrite(HKEY_CURRENT_USER, VerbCommandKeyPath("SystemFileAssociations\\.wmf", verb), "", "varbo.exe"));
+    ASSERT_TRUE(RawWrite(HKEY_CURRENT_USER, VerbCommandKeyPath("SystemFileAssociations\\.emf", verb), "", "varbo.exe"));
     // What an earlier version left in the machine's classes.
     ScratchKey machineClass(HKEY_LOCAL_MACHINE, "Software\\Classes\\wmffile");
     ASSERT_TRUE(RawWrite(HKEY_LOCAL_MACHINE, "Software\\Classes\\wmffile", "", "Windows Metafile"));
@@ -154,10 +184,11 @@ TEST_F(ShellVerb, RemovalDeletesBothHivesAndNothingElse)
     ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, VerbCommandKeyPath("emffile", verb)));
     UnregisterShellVerb(verb);
 
-    for (const char* c : kPictureClasses) {
-        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, VerbKeyPath(c, verb))) << c;
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, VerbKeyPath(c, verb))) << c;
-    }
+    for (const std::string& c : AllVerbOwners()) EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, VerbKeyPath(c, verb))) << c;
+    for (const char* c : kPictureClasses) EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, VerbKeyPath(c, verb))) << c;
+    EXPECT_EQ(RawRead(HKEY_CURRENT_USER, "Software\\Classes\\SystemFileAssociations\\image\\shell\\edit\\command"), "editor.exe")
+        << "another program's verb on the image type stays";
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\SystemFileAssociations\\.wmf")) << "emptied by the removal: gone";
     EXPECT_EQ(RawRead(HKEY_CURRENT_USER, "Software\\Classes\\giffile\\Shell\\open\\command"), "viewer.exe \"%1\"") << "other verbs stay";
     EXPECT_EQ(RawRead(HKEY_LOCAL_MACHINE, "Software\\Classes\\wmffile"), "Windows Metafile") << "the class key stays";
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, ShellKeyPath("wmffile"))) << "machine-wide, only the verb goes";

@@ -96,6 +96,7 @@ protected:
         ASSERT_TRUE(CreateDirectoryA((data + "\\Sub").c_str(), nullptr));
         ASSERT_TRUE(WriteBytes(data + "\\Sub\\mine.txt", "mine"));
         RegisterShellVerb(kVerbName, "\"varbo.exe\"");
+        ASSERT_TRUE(KeyExists(HKEY_CURRENT_USER, VerbKeyPath(kImageTypeClass, kVerbName)));
         ASSERT_TRUE(RawWrite(HKEY_CURRENT_USER, VerbCommandKeyPath("jpegfile", kOldVerbName), "", "old.exe"));
         ASSERT_TRUE(RawWrite(HKEY_LOCAL_MACHINE, VerbCommandKeyPath("pngfile", kOldVerbName), "", "old.exe"));
     }
@@ -109,9 +110,12 @@ protected:
     }
     bool AnyVerbLeft() const
     {
-        for (const char* c : kPictureClasses)
-            for (const char* verb : {kVerbName, kOldVerbName})
-                if (KeyExists(HKEY_CURRENT_USER, VerbKeyPath(c, verb)) || KeyExists(HKEY_LOCAL_MACHINE, VerbKeyPath(c, verb))) return true;
+        for (const char* verb : {kVerbName, kOldVerbName}) {
+            for (const std::string& c : AllVerbOwners())
+                if (KeyExists(HKEY_CURRENT_USER, VerbKeyPath(c, verb))) return true;
+            for (const char* c : kPictureClasses)
+                if (KeyExists(HKEY_LOCAL_MACHINE, VerbKeyPath(c, verb))) return true;
+        }
         return false;
     }
     TempFolder dir;
