@@ -37,7 +37,7 @@ before=$(cd "$src" && sha256sum *)
 
 # Drop order: 2 1 4 3 ... 30 29, a large one after each small one.
 order=()
-for n in $(seq 1 2 30); do order+=($((n + 1)) $n); done
+for n in $(seq 1 2 30); do order+=("$((n + 1))" "$n"); done
 paths=()
 for n in "${order[@]}"; do paths+=("$(path_of "$n")"); done
 
