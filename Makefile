@@ -8,7 +8,7 @@ NATIVE := build/native
 WIN := build/win
 PHOTO ?=
 
-.PHONY: all setup native win build test test-unit test-win run bench dist clean
+.PHONY: all setup native win build test test-unit test-win run bench soak dist clean
 
 all: build
 
@@ -34,6 +34,9 @@ run: win
 
 bench: win
 	@bench/run
+
+soak: win
+	@bench/soak $(SOAK_COUNT)
 
 dist: win
 	@cmake --build $(WIN) --target dist

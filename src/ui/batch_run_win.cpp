@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "common/files_win.h"
+#include "common/gui_objects_win.h"
 #include "common/messages.h"
 #include "common/owners_win.h"
 #include "common/state.h"
@@ -239,6 +240,7 @@ struct ActiveRun {
     std::string lastRunFolder;
     std::unique_ptr<RunThreads> threads;
     std::unique_ptr<BatchCoordinator> coordinator;
+    RunObjectLog objects;
 };
 std::unique_ptr<ActiveRun> g_run;
 
@@ -271,9 +273,11 @@ bool RegisterRunHotKey(HWND window)
 BatchEnd FinishRun()
 {
     std::unique_ptr<ActiveRun> run = std::move(g_run);
+    const int made = WindowState.iProgress;
     const BatchEnd end = run->coordinator->End();
     run->threads.reset();
     if (run->holdsEsc) UnregisterHotKey(run->window, kRunHotKeyId);
+    run->objects.End(made);
     if (!IsFolder(JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder))) {
         Folders.iOutSubfolderNo = run->lastRunNo;
         Folders.OutSubfolder = run->lastRunFolder;
@@ -389,6 +393,7 @@ std::optional<BatchEnd> HandleBatchMessage(UINT message, WPARAM wParam)
         const auto [result, kind] = g_run->threads->Saved(index);
         g_run->coordinator->OnSaved(index, result, kind);
         g_run->progress();
+        g_run->objects.Sample();
     }
     std::optional<BatchEnd> end;
     if (g_run->coordinator->Finished()) end = FinishRun();

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <mutex>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -336,6 +339,38 @@ TEST_F(BatchRun, ClosingDuringARunFinishesThePicturesInWorkThenEnds)
     EXPECT_LE(saved.size(), 8u) << "no new picture after the close";
     EXPECT_EQ(saved.size(), started.size());
     EXPECT_EQ(Settings.LastFile, saved.back()) << "the settings name the last picture made";
+}
+
+// With VARBO_TEST_RUNS set, each run logs its pictures and its GDI and USER
+// counts at the start, at the peak and at the end; a second run leaves them
+// where it found them.
+TEST_F(BatchRun, EachRunLogsItsObjectCounts)
+{
+    const std::string log = temp / "runs.txt";
+    _putenv_s("VARBO_TEST_RUNS", log.c_str());
+    Drop(Names(5));
+    Drop(Names(3));
+    _putenv_s("VARBO_TEST_RUNS", "");
+    Drop(Names(2));  // the log is off
+    const std::string text = ReadBytes(log);
+    long made[2], gdi[2][3], user[2][3];
+    ASSERT_EQ(std::sscanf(text.c_str(), "run\tmade %ld\tgdi %ld %ld %ld\tuser %ld %ld %ld\nrun\tmade %ld\tgdi %ld %ld %ld\tuser %ld %ld %ld\n",
+                          &made[0], &gdi[0][0], &gdi[0][1], &gdi[0][2], &user[0][0], &user[0][1], &user[0][2], &made[1],
+                          &gdi[1][0], &gdi[1][1], &gdi[1][2], &user[1][0], &user[1][1], &user[1][2]),
+              14)
+        << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+    EXPECT_EQ(made[0], 5);
+    EXPECT_EQ(made[1], 3);
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_GT(gdi[run][0], 0);
+        EXPECT_GE(gdi[run][1], gdi[run][0]);
+        EXPECT_GE(gdi[run][1], gdi[run][2]);
+        EXPECT_GT(user[run][0], 0) << "the window at least";
+        EXPECT_GE(user[run][1], user[run][2]);
+    }
+    EXPECT_EQ(gdi[1][2], gdi[1][0]);
+    EXPECT_EQ(user[1][2], user[1][0]);
 }
 
 TEST_F(BatchRun, ADropOnTheLowerBandReplacesTheTestPhoto)
