@@ -5,9 +5,10 @@
 # window closed as soon as the first picture is on disk: the pictures in work
 # are finished, no new one starts, the settings name the last picture made
 # and the program ends with its window.
-source "$(dirname "$0")/lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
-source "$(dirname "$0")/batch_helpers.sh"
+source "$(dirname "$0")/batch_helpers.sh" || exit 1
 reset_program_state
 
 # Picture n (1..30) has the aspect (45 + n) / 100, so its output at 901 wide is
