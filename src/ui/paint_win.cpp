@@ -45,10 +45,12 @@ GdipBitmap LoadBitmapResource(const wchar_t* name)
     return bitmap;
 }
 
-// A PNG of the program's RCDATA resources, drawn at w x h: exactly when it
-// has that size, with a high-quality filter otherwise. The result owns its
-// pixels, so the resource's stream goes with this call.
-GdipBitmap LoadSceneAt(const char* name, int w, int h)
+} // namespace
+
+// Drawn exactly when the PNG has that size, with a high-quality filter
+// otherwise. The result owns its pixels, so the resource's stream goes with
+// this call.
+GdipBitmap LoadPngResourceAt(const char* name, int w, int h)
 {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC found = FindResourceA(module, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
@@ -78,6 +80,8 @@ GdipBitmap LoadSceneAt(const char* name, int w, int h)
         return {};
     return scaled;
 }
+
+namespace {
 
 GdipBitmap CloneArea(GpBitmap* source, int x, int y, int w, int h)
 {
@@ -138,8 +142,8 @@ Artwork::Artwork(int dpi) : dpi_(UsableDpi(dpi))
         // is cut and drawn at the same place, the drawn place of 96 dpi.
         const int w = ToPhysical(kClientWidth, dpi_), h = ToPhysical(kClientHeightClosed, dpi_);
         const std::string set = std::to_string(ArtworkScaleFor(dpi_));
-        background_ = LoadSceneAt(("SCENE" + set).c_str(), w, h);
-        if (GdipBitmap lit = LoadSceneAt(("SCENE_LIT" + set).c_str(), w, h)) {
+        background_ = LoadPngResourceAt(("SCENE" + set).c_str(), w, h);
+        if (GdipBitmap lit = LoadPngResourceAt(("SCENE_LIT" + set).c_str(), w, h)) {
             for (int i = 0; i < kLitCount; ++i) {
                 const LitCut& c = kLitCuts[i];
                 const ZoneRect r = ToPhysical(ZoneRect{c.rect.left + c.shift, c.rect.top, c.rect.right + c.shift, c.rect.bottom}, dpi_);

@@ -42,5 +42,8 @@ private:
 int PaintMainWindow(const WindowStateRecord& state, const SettingsRecord& settings, const FolderRecord& folders,
                     Artwork& art, HDC target);
 
+// A PNG of the program's RCDATA resources at w x h pixels; empty when it cannot be read.
+GdipBitmap LoadPngResourceAt(const char* name, int w, int h);
+
 // The photo-text colour (0x00BBGGRR) as a swatch on the colour button's face, at the button's DPI.
 void PaintColourSwatch(HDC target, int colour, int dpi);

@@ -8,9 +8,11 @@
 
 #include <string>
 
+#include "resource_ids.h"
 #include "common/owners_win.h"
 #include "common/state.h"
 #include "ui/main_window_win.h"
+#include "ui/photo_text_flows_win.h"
 #include "ui/window_state.h"
 #include "ui_test_window.h"
 
@@ -117,11 +119,12 @@ struct ScaleRow {
     SIZE closed;
     int openHeight;
     RECT testButton;  // "Тест": 230, 222, 48 x 20 logical
+    SIZE editorButton;  // the photo-text editor's bitmap buttons, 120 x 40 at 96 dpi
 };
 constexpr ScaleRow kScales[] = {
-    {96, {400, 160}, 250, {230, 222, 278, 242}},
-    {144, {600, 240}, 375, {345, 333, 417, 363}},
-    {192, {800, 320}, 500, {460, 444, 556, 484}},
+    {96, {400, 160}, 250, {230, 222, 278, 242}, {120, 40}},
+    {144, {600, 240}, 375, {345, 333, 417, 363}, {180, 60}},
+    {192, {800, 320}, 500, {460, 444, 556, 484}, {240, 80}},
 };
 
 TEST_F(DISABLED_ScaledWindowAt, ClientAreaAndPanelScaleWithTheMonitor)
@@ -155,6 +158,23 @@ TEST_F(DISABLED_ScaledWindowAt, ClientAreaAndPanelScaleWithTheMonitor)
     uint32_t argb = 0;
     EXPECT_TRUE(MainWindowPixel(window.get(), row->closed.cx - 2, row->closed.cy - 1, argb));
     EXPECT_FALSE(MainWindowPixel(window.get(), row->closed.cx, 0, argb));
+
+    // The editor's dialog grows with its font; its bitmap buttons grow with it.
+    SIZE save{}, close{};
+    DialogDriver driver([&](HWND dialog) {
+        for (auto [id, size] : {std::pair{IDC_PROTEXT_SAVE, &save}, std::pair{IDC_PROTEXT_CLOSE, &close}}) {
+            RECT r{};
+            GetWindowRect(GetDlgItem(dialog, id), &r);
+            *size = {r.right - r.left, r.bottom - r.top};
+        }
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    OpenPhotoTextEditor(window.get());
+    ASSERT_TRUE(driver.acted());
+    EXPECT_EQ(save.cx, row->editorButton.cx);
+    EXPECT_EQ(save.cy, row->editorButton.cy);
+    EXPECT_EQ(close.cx, row->editorButton.cx);
+    EXPECT_EQ(close.cy, row->editorButton.cy);
 }
 
 TEST_F(DISABLED_ScaledWindowAt, ZonesInPhysicalPixelsAt192Dpi)
