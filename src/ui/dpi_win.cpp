@@ -25,6 +25,11 @@ int WindowDpi(HWND window)
 
 SIZE OuterSizeFor(HWND window, SIZE client, int dpi)
 {
+    // The frame as the window has it now, drawn for the DPI the system draws
+    // it at; only a minimised window has to have it worked out.
+    RECT outer{}, inner{};
+    if (!IsIconic(window) && GetWindowRect(window, &outer) && GetClientRect(window, &inner))
+        return {client.cx + (outer.right - outer.left) - inner.right, client.cy + (outer.bottom - outer.top) - inner.bottom};
     static const auto adjust = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
     RECT r{0, 0, client.cx, client.cy};
     const auto style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));

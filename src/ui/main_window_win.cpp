@@ -141,7 +141,7 @@ void OnMouseMove(HWND window, int x, int y)
     TrackMouseEvent(&track);
     const int dpi = DpiOf(window);
     const MouseMoveOutcome out =
-        HandleMouseMove(WindowState, Settings, ToLogical(x, dpi), ToLogical(y, dpi), CurrentPanelRects(window));
+        HandleMouseMove(WindowState, Settings, ToLogical(x, dpi), ToLogical(y, dpi), CurrentPanelRects(window, dpi));
     if (out.handCursor) SetCursor(HandCursor());
     if (out.repaint) RequestRepaint(window);
 }
@@ -201,7 +201,7 @@ LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data)
 void TogglePanel(HWND window)
 {
     WindowState.iPanelOpen = WindowState.iPanelOpen ? 0 : 1;
-    SetPanelClientArea(window, WindowState.iPanelOpen == 1);
+    SetPanelClientArea(window, WindowState.iPanelOpen == 1, DpiOf(window));
 }
 
 void OnLeftButtonDown(HWND window)
@@ -258,7 +258,7 @@ void OnCommand(HWND window, WPARAM wParam)
         // Back to a 400 x 160 client area, as the panel toggle closes it; an
         // outer size of 400 x 160 would cut the status line off.
         WindowState.iPanelOpen = 0;
-        SetPanelClientArea(window, false);
+        SetPanelClientArea(window, false, DpiOf(window));
         ShowWindow(window, SW_SHOW);
         break;
     case CommandEffect::EnableTextControls: EnableTextControls(window, true); break;
@@ -401,7 +401,7 @@ void OnDpiChanged(HWND window, int dpi, const RECT* suggested)
     if (suggested)
         SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetPanelClientArea(window, WindowState.iPanelOpen == 1);
+    SetPanelClientArea(window, WindowState.iPanelOpen == 1, parts->dpi);
     if (HWND colour = ColourButton(window)) InvalidateRect(colour, nullptr, TRUE);
     RequestRepaint(window);
 }

@@ -119,7 +119,7 @@ ChildWindows CreateChildControls(HWND window, const SettingsRecord& settings, co
     ChildWindows children;
     children.background = MakeChild(window, "STATIC", "bg1", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | SS_BITMAP, kNoId,
                                     picture);
-    SetPanelClientArea(window, false);
+    SetPanelClientArea(window, false, dpi);
     children.display = MakeChild(window, "STATIC", "pic_wite", WS_CHILD | WS_VISIBLE | SS_BITMAP, kNoId, picture);
     // A bitmap static sizes itself to its bitmap, which is drawn for 96 dpi:
     // on a scaled monitor the picture area is set again.
@@ -162,17 +162,15 @@ void EnableTextControls(HWND window, bool enable)
     }
 }
 
-void SetPanelClientArea(HWND window, bool open)
+void SetPanelClientArea(HWND window, bool open, int dpi)
 {
-    const int dpi = WindowDpi(window);
     const SIZE client{ToPhysical(kClientWidth, dpi), ToPhysical(open ? kClientHeightOpen : kClientHeightClosed, dpi)};
     const SIZE outer = OuterSizeFor(window, client, dpi);
     SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-PanelControlRects CurrentPanelRects(HWND window)
+PanelControlRects CurrentPanelRects(HWND window, int dpi)
 {
-    const int dpi = WindowDpi(window);
     auto rectOf = [window, dpi](int id) {
         ZoneRect z;
         WINDOWPLACEMENT wp{};

@@ -36,9 +36,9 @@ HWND ColourButton(HWND window);
 // Enables or disables the 16 controls that follow "Показывать текст".
 void EnableTextControls(HWND window, bool enable);
 // Sets the client area to 400 x 250 (open) or 400 x 160 (closed) logical
-// pixels at the window's DPI, keeping the window's position.
-void SetPanelClientArea(HWND window, bool open);
+// pixels at `dpi` (the window's), keeping the window's position.
+void SetPanelClientArea(HWND window, bool open, int dpi);
 // The rectangles of the panel controls that have zones, in logical client pixels.
-PanelControlRects CurrentPanelRects(HWND window);
+PanelControlRects CurrentPanelRects(HWND window, int dpi);
 // Puts a text into the panel's photo-text field (at most 500 characters of it).
 void SetPhotoTextField(HWND window, const std::string& text);

@@ -76,6 +76,43 @@ TEST(ScaledWindow, LayoutAndZonesAt96And144And192Dpi)
     for (int dpi : {96, 144, 192}) EXPECT_EQ(RunScaledTestsAt(dpi), 0u) << "the scaled tests at " << dpi << " dpi";
 }
 
+// A move to a monitor of 200 %, as the system announces it: the window takes
+// the suggested place, and everything inside is laid out for 192 dpi.
+TEST(ScaledWindow, MovingToAnotherDpiLaysTheWindowOutAgain)
+{
+    Settings = SettingsRecord{};
+    WindowState = WindowStateRecord{};
+    TestMainWindow window;
+    ASSERT_NE(window.get(), nullptr);
+    ShowWindow(window.get(), SW_SHOWNOACTIVATE);
+    RECT suggested{120, 80, 120 + 820, 80 + 370};
+    SendMessageA(window.get(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+
+    RECT outer{}, client{}, test{};
+    GetWindowRect(window.get(), &outer);
+    GetClientRect(window.get(), &client);
+    EXPECT_EQ(outer.left, 120);
+    EXPECT_EQ(outer.top, 80);
+    EXPECT_EQ(client.right, 800);
+    EXPECT_EQ(client.bottom, 320);
+    GetWindowRect(GetDlgItem(window.get(), kIdTestButton), &test);
+    MapWindowPoints(nullptr, window.get(), reinterpret_cast<POINT*>(&test), 2);
+    EXPECT_EQ(test.left, 460);
+    EXPECT_EQ(test.bottom, 484);
+    SendMessageA(window.get(), WM_MOUSEMOVE, 0, MAKELPARAM(240, 100));
+    EXPECT_EQ(WindowState.iHoverZone, 1) << "the size dial's left edge in physical pixels";
+    RequestRepaint(window.get());
+    uint32_t argb = 0;
+    EXPECT_TRUE(MainWindowPixel(window.get(), 798, 319, argb)) << "the picture is composed at 800 x 320";
+
+    // And back to 100 %.
+    RECT back{120, 80, 120 + 410, 80 + 190};
+    SendMessageA(window.get(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
+    GetClientRect(window.get(), &client);
+    EXPECT_EQ(client.right, 400);
+    EXPECT_EQ(client.bottom, 160);
+}
+
 // ---- In the child process, at the DPI it was started for.
 
 int ChildDpi()
