@@ -72,21 +72,4 @@ TEST(DpiScale, NearestArtworkSet)
     for (const ScaleRow& r : rows) EXPECT_EQ(ArtworkScaleFor(r.value), r.expected) << r.rule;
 }
 
-// The mouse at 200 %: physical points scaled down once, then the zones of the layout.
-TEST(DpiScale, ZonesOfPhysicalPointsAt200Percent)
-{
-    struct Row { const char* rule; int x, y, zone; };
-    const Row rows[] = {
-        {"size dial's left edge at physical 240", 240, 100, kZoneSizeDial},
-        {"physical 239 is left of the size dial", 239, 100, kZoneNone},
-        {"quality dial", 500, 60, kZoneQualityDial},
-        {"band's top row is physical 222", 200, 222, kZoneBand},
-        {"physical 221 is above the band", 200, 221, kZoneNone},
-        {"last-result corner", 158, 158, kZoneLastResult},
-        {"panel toggle", 620, 10, kZonePanelToggle},
-        {"physical 668 is right of the toggle, in the folder", 668, 20, kZoneResultFolder},
-    };
-    for (const Row& r : rows) EXPECT_EQ(ClassifyZone(ToLogical(r.x, 192), ToLogical(r.y, 192), {}), r.zone) << r.rule;
-}
-
 } // namespace

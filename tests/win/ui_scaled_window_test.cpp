@@ -178,10 +178,8 @@ TEST_F(DISABLED_ScaledWindowAt, ClientAreaAndPanelScaleWithTheMonitor)
     EXPECT_EQ(ClientSize().cx, row->closed.cx);
     EXPECT_EQ(ClientSize().cy, row->closed.cy);
     const RECT test = ChildRect(GetDlgItem(window.get(), kIdTestButton));
-    EXPECT_EQ(test.left, row->testButton.left);
-    EXPECT_EQ(test.top, row->testButton.top);
-    EXPECT_EQ(test.right, row->testButton.right);
-    EXPECT_EQ(test.bottom, row->testButton.bottom);
+    EXPECT_TRUE(EqualRect(&test, &row->testButton))
+        << "\"Тест\" at " << test.left << ", " << test.top << " - " << test.right << ", " << test.bottom;
 
     // The panel toggle at its centre (319, 10 logical), then a click opens the panel.
     Move(319 * dpi / 96, 10 * dpi / 96);
@@ -208,10 +206,8 @@ TEST_F(DISABLED_ScaledWindowAt, ClientAreaAndPanelScaleWithTheMonitor)
     });
     OpenPhotoTextEditor(window.get());
     ASSERT_TRUE(driver.acted());
-    EXPECT_EQ(save.cx, row->editorButton.cx);
-    EXPECT_EQ(save.cy, row->editorButton.cy);
-    EXPECT_EQ(close.cx, row->editorButton.cx);
-    EXPECT_EQ(close.cy, row->editorButton.cy);
+    for (SIZE got : {save, close})
+        EXPECT_TRUE(got.cx == row->editorButton.cx && got.cy == row->editorButton.cy) << got.cx << " x " << got.cy;
 }
 
 TEST_F(DISABLED_ScaledWindowAt, ZonesInPhysicalPixelsAt192Dpi)
