@@ -67,6 +67,12 @@ struct Gdi {
     static bool Live(Handle h) { return h != nullptr; }
     static void Free(Handle h) { DeleteObject(h); }
 };
+struct Icon {
+    using Handle = HICON;
+    static Handle Empty() { return nullptr; }
+    static bool Live(Handle h) { return h != nullptr; }
+    static void Free(Handle h) { DestroyIcon(h); }
+};
 struct Drop {
     using Handle = HDROP;
     static Handle Empty() { return nullptr; }
@@ -89,6 +95,7 @@ using FindHandle = Owner<owner_traits::Find>;
 using RegKey = Owner<owner_traits::Registry>;
 template <class T>
 using GdiObject = Owner<owner_traits::Gdi<T>>;  // HBITMAP, HBRUSH, HFONT
+using IconHandle = Owner<owner_traits::Icon>;  // icons loaded without LR_SHARED
 using DropHandle = Owner<owner_traits::Drop>;
 template <class T>
 using ComObject = Owner<owner_traits::Com<T>>;  // IStream and other COM interfaces

@@ -39,11 +39,13 @@ namespace gdip_free {
 // The flat API deletes some objects through their base type.
 inline Gdiplus::GpStatus WINGDIPAPI Bitmap(Gdiplus::GpBitmap* b) { return gp::GdipDisposeImage(b); }
 inline Gdiplus::GpStatus WINGDIPAPI SolidFill(Gdiplus::GpSolidFill* b) { return gp::GdipDeleteBrush(b); }
+inline Gdiplus::GpStatus WINGDIPAPI ImageAttributes(Gdiplus::GpImageAttributes* a) { return gp::GdipDisposeImageAttributes(a); }
 } // namespace gdip_free
 
 using GdipImage = GdipOwner<Gdiplus::GpImage, gp::GdipDisposeImage>;
 using GdipBitmap = GdipOwner<Gdiplus::GpBitmap, gdip_free::Bitmap>;
 using GdipSolidBrush = GdipOwner<Gdiplus::GpSolidFill, gdip_free::SolidFill>;
+using GdipImageAttributes = GdipOwner<Gdiplus::GpImageAttributes, gdip_free::ImageAttributes>;
 using GdipGraphics = GdipOwner<Gdiplus::GpGraphics, gp::GdipDeleteGraphics>;
 using GdipFont = GdipOwner<Gdiplus::GpFont, gp::GdipDeleteFont>;
 using GdipFontFamily = GdipOwner<Gdiplus::GpFontFamily, gp::GdipDeleteFontFamily>;

@@ -16,6 +16,8 @@
 #include "shell/single_instance_win.h"
 #include "ui/batch_run.h"
 #include "ui/batch_run_win.h"
+#include "ui/dpi_scale.h"
+#include "ui/dpi_win.h"
 #include "ui/job_thread_win.h"
 #include "ui/paint_win.h"
 #include "ui/panel_layout.h"
@@ -42,11 +44,14 @@ constexpr DWORD kWindowStyle = WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX | W
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST;
 
 // What the window owns besides its child windows: made at WM_CREATE,
-// destroyed at WM_NCDESTROY, so inside the process's GDI+ session.
+// destroyed at WM_NCDESTROY, so inside the process's GDI+ session. The
+// artwork and the fonts are made for the DPI of the window's monitor, and
+// made anew when it moves to a monitor of another DPI.
 struct WindowParts {
-    Artwork art;
-    PanelFonts fonts;
-    HWND display = nullptr;
+    int dpi = kBaseDpi;
+    std::unique_ptr<Artwork> art;
+    std::unique_ptr<PanelFonts> fonts;
+    ChildWindows children;
     DWORD lastProgressPaint = 0;
 };
 
@@ -72,7 +77,7 @@ LRESULT CALLBACK DisplayProc(HWND display, UINT message, WPARAM wParam, LPARAM l
         HDC dc = BeginPaint(display, &ps);
         try {
             if (WindowParts* parts = PartsOf(GetParent(display)))
-                PaintMainWindow(WindowState, Settings, Folders, parts->art, dc);
+                PaintMainWindow(WindowState, Settings, Folders, *parts->art, dc);
         } catch (...) {
             // As in the window procedure: nothing unwinds into the system's dispatch.
         }
@@ -91,8 +96,9 @@ LRESULT CALLBACK ColourButtonProc(HWND button, UINT message, WPARAM wParam, LPAR
 {
     if (message == WM_PAINT) {
         const LRESULT result = DefSubclassProc(button, message, wParam, lParam);
+        const WindowParts* parts = PartsOf(GetParent(button));
         if (HDC dc = GetDC(button)) {
-            PaintColourSwatch(dc, Settings.Color);
+            PaintColourSwatch(dc, Settings.Color, parts ? parts->dpi : kBaseDpi);
             ReleaseDC(button, dc);
         }
         return result;
@@ -104,12 +110,15 @@ LRESULT CALLBACK ColourButtonProc(HWND button, UINT message, WPARAM wParam, LPAR
 void OnCreate(HWND window)
 {
     auto parts = std::make_unique<WindowParts>();
+    parts->dpi = WindowDpi(window);
+    parts->art = std::make_unique<Artwork>(parts->dpi);
+    parts->fonts = std::make_unique<PanelFonts>(parts->dpi);
     HandCursor();
     WindowState.iPanelOpen = 0;
     WindowState.MaxPixShown = Settings.MaxPix;
     WindowState.ProtsShown = Settings.Prots;
-    parts->display = CreateChildControls(window, Settings, parts->fonts);
-    if (parts->display) SetWindowSubclass(parts->display, DisplayProc, kDisplaySubclassId, 0);
+    parts->children = CreateChildControls(window, Settings, *parts->fonts, parts->dpi);
+    if (HWND display = parts->children.display) SetWindowSubclass(display, DisplayProc, kDisplaySubclassId, 0);
     if (HWND colour = ColourButton(window)) SetWindowSubclass(colour, ColourButtonProc, kColourSubclassId, 0);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(parts.release()));
     // No Esc hot key here: a batch run holds it only while it runs, so other
@@ -118,12 +127,21 @@ void OnCreate(HWND window)
     SetTimer(window, kTimerSlide, kSlideTickMs, nullptr);
 }
 
+int DpiOf(HWND window)
+{
+    const WindowParts* parts = PartsOf(window);
+    return parts ? parts->dpi : kBaseDpi;
+}
+
+// x and y are physical client pixels; everything after works in the layout's logical ones.
 void OnMouseMove(HWND window, int x, int y)
 {
     if (WindowState.iRunning || WindowState.iProgress != 0) return;
     TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
     TrackMouseEvent(&track);
-    const MouseMoveOutcome out = HandleMouseMove(WindowState, Settings, x, y, CurrentPanelRects(window));
+    const int dpi = DpiOf(window);
+    const MouseMoveOutcome out =
+        HandleMouseMove(WindowState, Settings, ToLogical(x, dpi), ToLogical(y, dpi), CurrentPanelRects(window, dpi));
     if (out.handCursor) SetCursor(HandCursor());
     if (out.repaint) RequestRepaint(window);
 }
@@ -183,7 +201,7 @@ LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data)
 void TogglePanel(HWND window)
 {
     WindowState.iPanelOpen = WindowState.iPanelOpen ? 0 : 1;
-    SetPanelClientArea(window, WindowState.iPanelOpen == 1);
+    SetPanelClientArea(window, WindowState.iPanelOpen == 1, DpiOf(window));
 }
 
 void OnLeftButtonDown(HWND window)
@@ -240,7 +258,7 @@ void OnCommand(HWND window, WPARAM wParam)
         // Back to a 400 x 160 client area, as the panel toggle closes it; an
         // outer size of 400 x 160 would cut the status line off.
         WindowState.iPanelOpen = 0;
-        SetPanelClientArea(window, false);
+        SetPanelClientArea(window, false, DpiOf(window));
         ShowWindow(window, SW_SHOW);
         break;
     case CommandEffect::EnableTextControls: EnableTextControls(window, true); break;
@@ -301,7 +319,7 @@ void OnDropFiles(HWND window, HDROP dropped)
     ClearRunStatus(WindowState);
     POINT at{};
     DragQueryPoint(drop.get(), &at);
-    if (OnLowerBand(at.y)) {
+    if (OnLowerBand(ToLogical(at.y, DpiOf(window)))) {
         if (ReplaceTestPhoto(DroppedCount(drop.get()), DroppedName(drop.get(), 0))) {
             ShowNote(WindowState, kTestPhotoReplacedNote, kNoteTicks);
             RequestRepaint(window);
@@ -332,8 +350,10 @@ void OnNotesTimer(HWND window)
     const bool cursorKnown = GetCursorPos(&cursor) != 0;
     RECT desktop{};
     GetWindowRect(GetDesktopWindow(), &desktop);
-    const NotesTickOutcome out =
-        HandleNotesTick(WindowState, Settings, IsIconic(window) != 0, cursorKnown, cursor.y, desktop.bottom);
+    // In logical pixels, so the strip at the screen's bottom edge is as wide at any DPI.
+    const int dpi = DpiOf(window);
+    const NotesTickOutcome out = HandleNotesTick(WindowState, Settings, IsIconic(window) != 0, cursorKnown,
+                                                 ToLogical(cursor.y, dpi), ToLogical(desktop.bottom, dpi));
     if (out.restoreWindow) ShowWindow(window, SW_SHOWNORMAL);
     if (out.refreshPhotoText) SetPhotoTextField(window, Settings.Protext);
     // An ended note gives way to the hint at once, not at the next mouse move.
@@ -363,6 +383,27 @@ void OnTimer(HWND window, UINT_PTR id)
         break;
     default: break;
     }
+}
+
+// The window moved to a monitor of another DPI (or the monitor's scale
+// changed): new fonts and artwork for it, the children placed again, and the
+// window at the rectangle the system suggests, then at the client size of
+// the layout (the suggestion scales the frame too, which may be a pixel off).
+void OnDpiChanged(HWND window, int dpi, const RECT* suggested)
+{
+    WindowParts* parts = PartsOf(window);
+    if (!parts) return;
+    parts->dpi = UsableDpi(dpi);
+    auto fonts = std::make_unique<PanelFonts>(parts->dpi);
+    LayOutChildControls(parts->children, Settings, *fonts, parts->dpi);
+    parts->fonts = std::move(fonts);  // the old fonts go once no control uses them
+    parts->art = std::make_unique<Artwork>(parts->dpi);
+    if (suggested)
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetPanelClientArea(window, WindowState.iPanelOpen == 1, parts->dpi);
+    if (HWND colour = ColourButton(window)) InvalidateRect(colour, nullptr, TRUE);
+    RequestRepaint(window);
 }
 
 void OnDestroy(HWND window)
@@ -433,6 +474,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_DESTROY: OnDestroy(window); break;
         case WM_NCDESTROY: OnNcDestroy(window); break;
         case WM_COPYDATA: return OnCopyData(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case WM_DPICHANGED:
+            OnDpiChanged(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
         default: break;
         }
     } catch (...) {
@@ -445,11 +489,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 void RequestRepaint(HWND window)
 {
     const WindowParts* parts = PartsOf(window);
-    if (parts && parts->display) RedrawWindow(parts->display, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    if (parts && parts->children.display)
+        RedrawWindow(parts->children.display, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 bool MainWindowPixel(HWND window, int x, int y, uint32_t& argb)
 {
     const WindowParts* parts = PartsOf(window);
-    return parts && parts->art.BackBufferPixel(x, y, argb);
+    return parts && parts->art && parts->art->BackBufferPixel(x, y, argb);
 }

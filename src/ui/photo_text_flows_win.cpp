@@ -15,7 +15,10 @@
 #include "common/wide_win.h"
 #include "engine/picture_job.h"
 #include "shell/launch_win.h"
+#include "ui/dpi_scale.h"
+#include "ui/dpi_win.h"
 #include "ui/job_thread_win.h"
+#include "ui/paint_win.h"
 #include "ui/panel_win.h"
 #include "ui/photo_text_flows.h"
 #include "ui/window_state.h"
@@ -27,10 +30,37 @@ constexpr size_t kClipboardReadUnits = 4096;
 
 // The editor's background: the BG_101 pattern under the dialog, its edit and
 // its image buttons. Lives as long as the dialog.
+// The editor's bitmap buttons (IDB_SAVE, IDB_CLOSE) are drawn 120 x 40 for 96 dpi.
+constexpr int kEditorButtonWidth = 120;
+constexpr int kEditorButtonHeight = 40;
+
 struct EditorBackground {
     GdiObject<HBITMAP> bitmap;
     GdiObject<HBRUSH> brush;
+    GdiObject<HBITMAP> saveButton, closeButton;  // on a scaled monitor: the buttons drawn for its DPI
 };
+
+// The dialog grows with its font on a scaled monitor, its bitmap buttons do
+// not: they get the 250 % drawings shrunk to the dialog's DPI.
+void ScaleEditorButtons(HWND dialog, EditorBackground& background)
+{
+    const int dpi = WindowDpi(dialog);
+    if (dpi == kBaseDpi) return;
+    const int w = ToPhysical(kEditorButtonWidth, dpi), h = ToPhysical(kEditorButtonHeight, dpi);
+    auto load = [w, h](const char* name, GdiObject<HBITMAP>& into) {
+        GdipBitmap drawn = LoadPngResourceAt(name, w, h);
+        if (drawn) Gdiplus::DllExports::GdipCreateHBITMAPFromBitmap(drawn.get(), into.out(), 0xFF000000);
+    };
+    load("BUTTON_SAVE250", background.saveButton);
+    load("BUTTON_CLOSE250", background.closeButton);
+    for (auto [id, bitmap] : {std::pair{IDC_PROTEXT_SAVE, background.saveButton.get()},
+                              std::pair{IDC_PROTEXT_CLOSE, background.closeButton.get()}}) {
+        HWND button = GetDlgItem(dialog, id);
+        if (!button || !bitmap) continue;
+        SendMessageA(button, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+        SetWindowPos(button, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
 
 // The colour dialog remembers, for the life of the process, its custom
 // colours and the colour chosen last; both start black.
@@ -67,6 +97,7 @@ INT_PTR CALLBACK ProtextDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
     switch (message) {
     case WM_INITDIALOG:
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        if (lParam) ScaleEditorButtons(dialog, *reinterpret_cast<EditorBackground*>(lParam));
         // The edit control breaks lines at CR LF; the photo text keeps LF.
         SetDlgItemTextW(dialog, IDC_PROTEXT_EDIT, Widen(LfToCrLf(Settings.Protext)).c_str());
         return TRUE;
