@@ -159,16 +159,16 @@ TEST(ImagingJpegEncode, WritesJfif300DpiBaseline420OptimisedTablesAndNothingElse
     // mozjpeg's default quant table (the same for luma and chroma: DC 16, last entry 418),
     // scaled by hand: scale = q < 50 ? 5000 / q : 200 - 2q, entry = (base * scale + 50) / 100
     // in 1..255 (baseline tables). The standard tables would give DC 16 / 17, last 99 at q50.
-    // Below 82 the number is first raised by (82 - q) * 3 / 16, rounded down.
+    // Below 82 the number is first raised by (82 - q) * 3 / 16, and the scale rounded.
     struct Row {
         int quality, dc, last;
     } rows[] = {
         {50, 14, 255},  // as 56, scale 88: 418 -> 368, cut to 255
-        {70, 9, 234},   // as 72, scale 56
-        {80, 6, 167},   // as 80 (6 / 16 rounds down), scale 40
+        {70, 9, 234},   // as 72.25, scale 55.5 -> 56
+        {80, 6, 163},   // as 80.375, scale 39.25 -> 39
         {90, 3, 84},    // scale 20
         {100, 1, 1},    // scale 0, raised to 1
-        {10, 35, 255},  // as 23, scale 5000 / 23 = 217
+        {10, 34, 255},  // as 23.5, scale 5000 / 23.5 = 212.8 -> 213
     };
     const Bytes source = Encode({.pixel = [](int x, int y, int c) { return uint8_t(x * 3 + y * 2 + c * 20); }});
     Image image;  // 64 x 48, then taken as 37 px wide: 111 bytes of each 192-byte row
