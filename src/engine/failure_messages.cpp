@@ -3,6 +3,8 @@
 #include "common/paths.h"
 #include "common/system_errors.h"
 
+const char* const kFolderCreatedMessage = "Папка Варбо создана на Рабочем столе.   \nОбработка файлов пропущена.  ";
+
 std::string SaveFailedMessage(std::string_view folder, unsigned long systemError)
 {
     return "Не удалось записать файл в папку " + PathForMessage(folder) + ": " + SystemErrorReason(systemError) + ".";

@@ -7,5 +7,7 @@
 // "Не удалось записать файл в папку <folder>: недостаточно места на диске."
 // with the system's reason for `systemError`.
 std::string SaveFailedMessage(std::string_view folder, unsigned long systemError);
+// Varbo_Photo was removed while the program runs: made again, this picture skipped.
+extern const char* const kFolderCreatedMessage;
 // A source whose path is longer than any Windows function takes.
 std::string PathTooLongMessage(std::string_view path);

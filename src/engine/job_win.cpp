@@ -9,10 +9,6 @@
 #include "engine/failure_messages.h"
 #include "engine/transform_win.h"
 
-namespace {
-const char* const kFolderCreatedMessage = "Папка Варбо создана на Рабочем столе.   \nОбработка файлов пропущена.  ";
-}
-
 PictureResult RunPictureJob(const PictureJob& job)
 {
     PictureResult result;

@@ -124,6 +124,12 @@ PictureResult SavePicture(const PictureJob& job, const std::vector<uint8_t>& jpe
         result.written = path;
         return result;
     }
+    // Varbo_Photo removed while the program runs: it is made again and this
+    // picture skipped with a word; a batch run goes on with its next picture.
+    if (const std::string output = WithoutTrailingLineFeed(job.outputFolder); !output.empty() && !PathExists(output)) {
+        if (!MakeFolder(output)) return Failure(JobStop::SaveFailed, SaveFailedMessage(FolderOf(output), GetLastError()));
+        return Failure(JobStop::None, kFolderCreatedMessage);
+    }
     // The run folder is made with the first picture that goes into it.
     const std::string runFolder = WithoutTrailingLineFeed(job.runFolder);
     if (MakeFolderPath(runFolder) == 0) return Failure(JobStop::SaveFailed, SaveFailedMessage(runFolder, GetLastError()));

@@ -9,7 +9,6 @@
 #include "common/messages.h"
 #include "common/state.h"
 #include "common/text.h"
-#include "engine/job_win.h"
 #include "engine/picture_job.h"
 #include "shell/launch_win.h"
 #include "shell/removal_win.h"
@@ -17,6 +16,7 @@
 #include "shell/single_instance_win.h"
 #include "ui/batch_run.h"
 #include "ui/batch_run_win.h"
+#include "ui/job_thread_win.h"
 #include "ui/paint_win.h"
 #include "ui/panel_layout.h"
 #include "ui/panel_win.h"
@@ -165,13 +165,13 @@ void RemoveProgramAndExit(HWND window)
 LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data)
 {
     HandOffTarget target;
-    target.busy = BatchRunning();
+    target.busy = BatchRunning() || JobBesideWindowRunning();
     target.process = [window](const std::string& picture) {
         std::string desktop = Folders.Desktop;
         GetShellFolder("DeskTop", desktop);  // where it is now; the one of start-up when it cannot be read
         PictureJob job = StartPictureJob(Settings, Folders, desktop);
         job.source = picture;
-        const PictureResult result = RunPictureJob(job);
+        const PictureResult result = RunJobBesideWindow(job);
         if (!result.message.empty()) ShowResult(result.message, result.caption);
         ShowNote(WindowState, (result.made ? "Готово: " : "Не вышло: ") + FileNameOf(picture), kNoteTicks);
         RequestRepaint(window);

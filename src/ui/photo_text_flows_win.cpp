@@ -13,9 +13,9 @@
 #include "common/state.h"
 #include "common/text.h"
 #include "common/wide_win.h"
-#include "engine/job_win.h"
 #include "engine/picture_job.h"
 #include "shell/launch_win.h"
+#include "ui/job_thread_win.h"
 #include "ui/panel_win.h"
 #include "ui/photo_text_flows.h"
 #include "ui/window_state.h"
@@ -166,7 +166,7 @@ bool RunTestPicture(HWND)
     GetShellFolder("DeskTop", desktop);  // where it is now; the one of start-up when it cannot be read
     PictureJob job = TestPictureJob(Settings, Folders, desktop, WindowState.iRunToFolder != 0);
     job.source = TestPhotoPath("Test.jpg");
-    const PictureResult result = RunPictureJob(job);
+    const PictureResult result = RunJobBesideWindow(job);
     if (!result.message.empty()) ShowResult(result.message, result.caption);
     if (!result.made) return false;
     OpenDocument(result.written);

@@ -26,7 +26,15 @@ varbo_window_start() {
     wait_until 30 window_exists "Варбо Pro." || fail "the main window did not appear"
     VARBO_WINDOW=$(xdotool search --name "^Варбо Pro\.$" | head -1)
     CLIENT_H=160
-    sleep 0.5
+    wait_until 20 window_settled || fail "the main window did not settle"
+}
+
+# The window appears at (0, 0) and is then centred: it has settled when it stands still.
+window_settled() {
+    local before
+    before=$(xdotool getwindowgeometry "$VARBO_WINDOW" 2>/dev/null)
+    sleep 0.3
+    [ -n "$before" ] && [ "$before" = "$(xdotool getwindowgeometry "$VARBO_WINDOW" 2>/dev/null)" ]
 }
 
 varbo_window_stop() {

@@ -1,8 +1,12 @@
-# Helpers for the end-to-end tests: each tests/e2e/test_*.sh sources this file
+# Helpers for the end-to-end tests: each tests/e2e/test_*.sh begins with
+#   set -euo pipefail
+#   source "$(dirname "$0")/lib.sh" || exit 1
 # and calls e2e_init first. CTest passes VARBO_EXE, VARBO_SOURCE_DIR and
 # VARBO_BUILD_DIR; run by hand, they default to build/win of this tree.
 #
-#   e2e_init                 strict mode, temp dir E2E_TMP, own Wine prefix, a display
+#   e2e_init                 temp dir E2E_TMP, own Wine prefix with the registry and
+#                            program files of a new prefix, a display; on exit every
+#                            background job of the script is ended
 #                            (E2E_FRESH_PREFIX=1 first: a new prefix in E2E_TMP, made for this test)
 #   wine_run ARGS...         scripts/wine ARGS under the test prefix (stdin closed, time-limited)
 #   run_varbo ARGS...        wine_run "$VARBO_EXE" ARGS
@@ -11,8 +15,10 @@
 #   DATA_DIR DESKTOP_DIR OUT_DIR   Unix paths of the data folder, Desktop, Varbo_Photo
 #   MESSAGES                 the file where the program logs its message boxes
 #                            ("caption<TAB>text" lines); VARBO_TEST_ANSWER=yes|no answers them
+#   LAUNCHES                 the file where it logs the programs it would start (none is started)
 #   wait_until SECONDS CMD...   polls CMD every 0.2 s; fails after SECONDS
-#   close_varbo PID          closes the window as a user would (WM_CLOSE) and waits for PID to end
+#   close_varbo PID          closes the window as a user would (WM_CLOSE), waits for PID to end
+#                            and checks that it ended with 0
 #   quant_signature JPEG     the first quantisation table's DC entry and its top row's last
 #                            entry, which tell the quality the program wrote the picture at
 #   assert_eq EXPECTED ACTUAL WHAT, assert_file PATH, assert_same FILE1 FILE2, fail TEXT
@@ -23,7 +29,6 @@ E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 : "${VARBO_EXE:=$VARBO_BUILD_DIR/varbo.exe}"
 export VARBO_SOURCE_DIR VARBO_BUILD_DIR VARBO_EXE
 
-E2E_XVFB_PID=
 E2E_SERVER_PID=
 
 fail() {
@@ -75,7 +80,6 @@ e2e_display() {
     local fifo=$E2E_TMP/displayfd
     mkfifo "$fifo"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-    E2E_XVFB_PID=$!
     local n
     read -r -t 20 n <"$fifo" || fail "Xvfb did not start"
     export DISPLAY=:$n
@@ -83,11 +87,17 @@ e2e_display() {
 
 e2e_cleanup() {
     local status=$?
+    set +e
     # Also ends any varbo.exe a failed test left running; only our own prefix.
     [ -n "$E2E_SERVER_PID" ] && wineserver -k >/dev/null 2>&1
-    [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null
-    local pids="$E2E_SERVER_PID $E2E_XVFB_PID"
-    [ -n "${pids// /}" ] && wait $pids 2>/dev/null
+    # Then every helper the script left in the background (clipboard owners,
+    # probes, waiting starts) and our Xvfb, so none outlives a failure.
+    local pids
+    pids=$(jobs -p)
+    if [ -n "$pids" ]; then
+        kill $pids 2>/dev/null
+        wait $pids 2>/dev/null
+    fi
     rm -rf "$E2E_TMP"
     exit $status
 }
@@ -108,7 +118,9 @@ close_varbo() {
         sleep 0.2
     done
     kill -0 "$pid" 2>/dev/null && fail "varbo.exe did not end after WM_CLOSE"
-    wait "$pid" 2>/dev/null || true
+    local status=0
+    wait "$pid" || status=$?
+    assert_eq 0 "$status" "exit code of the window after WM_CLOSE"
 }
 
 unix_to_win() {
@@ -119,8 +131,21 @@ reset_program_state() {
     rm -rf "$WINEPREFIX/drive_c/ProgramData/Orvenda" "$OUT_DIR"
 }
 
+# The shared e2e prefix keeps its registry as it was when made (in .varbo-clean),
+# and each script starts from that: nothing one script or run writes reaches the
+# next. A prefix made before it kept that copy is made again, once.
+e2e_fresh_registry() {
+    local clean=$VARBO_WINEPREFIX/.varbo-clean
+    if [ ! -f "$clean/user.reg" ]; then
+        mkdir -p "$clean.new"
+        cp "$VARBO_WINEPREFIX"/*.reg "$clean.new/"
+        mv "$clean.new" "$clean"
+    fi
+    cp "$clean"/*.reg "$VARBO_WINEPREFIX/"
+}
+
 e2e_init() {
-    set -euo pipefail
+    [[ $- == *e* ]] || fail "the script must start with set -euo pipefail"
     [ -f "$VARBO_EXE" ] || fail "no program at $VARBO_EXE"
     E2E_TMP=$(mktemp -d /tmp/varbo-e2e.XXXXXX)
     trap e2e_cleanup EXIT
@@ -134,9 +159,15 @@ e2e_init() {
         export VARBO_WINEPREFIX=$E2E_TMP/wine
     else
         export VARBO_WINEPREFIX=${VARBO_E2E_WINEPREFIX:-$VARBO_BUILD_DIR/wine-e2e}
+        if [ -f "$VARBO_WINEPREFIX/.varbo-ready" ] && [ ! -d "$VARBO_WINEPREFIX/.varbo-clean" ]; then
+            WINEPREFIX=$VARBO_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+            rm -rf "$VARBO_WINEPREFIX"
+        fi
     fi
     eval "$("$VARBO_SOURCE_DIR/scripts/wine" --env)"  # creates the prefix on first use
     wineserver -k >/dev/null 2>&1 || true            # nothing left from an earlier run
+    wineserver -w >/dev/null 2>&1 || true            # and its registry written out
+    [ -n "${E2E_FRESH_PREFIX:-}" ] || e2e_fresh_registry
     # A server of our own with its own stdio: otherwise CTest waits for its linger.
     setsid wineserver -p </dev/null >/dev/null 2>&1 &
     E2E_SERVER_PID=$!
@@ -150,10 +181,15 @@ e2e_init() {
     done
     [ -n "$DESKTOP_DIR" ] || fail "no Desktop in $WINEPREFIX"
     OUT_DIR=$DESKTOP_DIR/Varbo_Photo
+    reset_program_state
 
     MESSAGES=$E2E_TMP/messages.txt
     : >"$MESSAGES"
     VARBO_TEST_MESSAGES=$(unix_to_win "$MESSAGES")
     export VARBO_TEST_MESSAGES
     export VARBO_TEST_ANSWER=${VARBO_TEST_ANSWER:-no}
+    LAUNCHES=$E2E_TMP/launches.txt
+    : >"$LAUNCHES"
+    VARBO_TEST_LAUNCHES=$(unix_to_win "$LAUNCHES")
+    export VARBO_TEST_LAUNCHES
 }

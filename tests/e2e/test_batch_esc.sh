@@ -3,9 +3,10 @@
 # and kept, no new one starts; pressed once 10 of 15 are made (within the last
 # ten) the run goes on; with no run going, Esc belongs to the other programs: a
 # message box of another program closes on it.
-source "$(dirname "$0")/lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
-source "$(dirname "$0")/batch_helpers.sh"
+source "$(dirname "$0")/batch_helpers.sh" || exit 1
 reset_program_state
 
 # Big enough that a run of 50 takes a few seconds.

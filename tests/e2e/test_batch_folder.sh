@@ -4,9 +4,10 @@
 # 002; a drop of a text file makes nothing; a damaged file dropped with a
 # WebP and a JPEG leaves those two made; the sources stay as they were; the
 # last picture is remembered at exit.
-source "$(dirname "$0")/lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
-source "$(dirname "$0")/batch_helpers.sh"
+source "$(dirname "$0")/batch_helpers.sh" || exit 1
 reset_program_state
 
 # Widths 310, 320, ... 420 by number, height 200: each output height (901 wide)
@@ -86,8 +87,7 @@ assert_eq 0 "$(cat "$E2E_TMP/icon-diff")" "pixels that differ on the folder icon
 printf 'not a JPEG at all' >"$E2E_TMP/broken.jpg"
 convert -size 600x400 gradient:'#e01010'-'#1010e0' -quality 90 "$E2E_TMP/saved.webp"
 drop_on 200 60 "$E2E_TMP/broken.jpg" "$E2E_TMP/saved.webp" "$src/IMG_1.jpg"
-wait_until 20 has_jpegs "$OUT_DIR/003" 2 || fail "the pictures after a damaged one were not made"
-sleep 1
+wait_until 20 run_done "$OUT_DIR/003" 2 || fail "the pictures after a damaged one were not made"
 assert_eq "901 600 901 581 " "$(identify -format '%w %h ' "$OUT_DIR"/003/varbo_901_0000{1,2}.jpg)" "the WebP and the JPEG of the fourth drop"
 top_bottom=$(convert "$OUT_DIR/003/varbo_901_00001.jpg" -format '%[fx:p{450,5}.r > 0.7 && p{450,5}.b < 0.3] %[fx:p{450,594}.b > 0.7 && p{450,594}.r < 0.3]' info:)
 assert_eq "1 1" "$top_bottom" "the WebP red at the top, blue at the bottom"
@@ -104,8 +104,7 @@ long="Z:${deep//\//\\}"  # winepath cuts long paths short; Z: is the Linux root
 drop_on 200 60 "$deep"
 wait_until 30 has_jpegs "$OUT_DIR/004" 2 || fail "the long folder's pictures were not made"
 drop_on 200 60 "$deep/Море 🌊 2.jpg"
-wait_until 30 has_jpegs "$OUT_DIR/005" 1 || fail "the long-named picture was not made"
-sleep 1
+wait_until 30 run_done "$OUT_DIR/005" 1 || fail "the long-named picture was not made"
 assert_eq "901 581 901 563 901 563" "$(identify -format '%w %h ' "$OUT_DIR"/00[45]/*.jpg | sed 's/ $//')" \
     "the pictures from the long paths"
 
@@ -117,4 +116,19 @@ assert_eq 60 "$(setting 2)" "Prots saved at exit"
 assert_eq "$long" "$(setting 6)" "LastDir"
 assert_eq "$long\\Море 🌊 2.jpg" "$(setting 7)" "LastFile: the last picture made"
 assert_eq "$(unix_to_win "$OUT_DIR")\\005\\varbo_901_00001.jpg" "$(setting 8)" "LastVarbo"
+
+# Varbo_Photo deleted while the window is open: the next drop makes it again
+# and says so, and the drop after that is made.
+: >"$MESSAGES"
+varbo_window_start
+rm -rf "$OUT_DIR"
+drop_on 200 60 "$src/IMG_1.jpg"
+wait_until 30 [ -s "$MESSAGES" ] || fail "no box for the deleted Varbo_Photo"
+assert_eq $'Результат\tПапка Варбо создана на Рабочем столе.   \\nОбработка файлов пропущена.  ' "$(cat "$MESSAGES")" \
+    "the box for the deleted Varbo_Photo"
+[ -d "$OUT_DIR" ] || fail "Varbo_Photo was not made again"
+one_output() { [ "$(find "$OUT_DIR" -name '*.jpg' | wc -l)" -eq 1 ]; }
+drop_on 200 60 "$src/IMG_2.jpg"
+wait_until 30 one_output || fail "the drop after the box made nothing: $(find "$OUT_DIR")"
+varbo_window_stop
 echo "ok"

@@ -3,9 +3,10 @@
 # (size kept); the "Тест" button makes Test2.jpg with the text and steps aside
 # until the pointer nears the bottom of the screen; a drop on the lower band
 # replaces the test photo.
-source "$(dirname "$0")/lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
-source "$(dirname "$0")/batch_helpers.sh"
+source "$(dirname "$0")/batch_helpers.sh" || exit 1
 reset_program_state
 
 # Plain grey pictures: anything red on an output is the photo text.
@@ -89,6 +90,8 @@ cp "$OUT_DIR/003/varbo_901_00001.jpg" "$SHOT_DIR/output-copy-top-left.jpg"
 rm -f "$DATA_DIR/Test2.jpg"
 click_at 254 232
 wait_until 20 [ -f "$DATA_DIR/Test2.jpg" ] || fail "no Test2.jpg"
+wait_until 20 [ -s "$LAUNCHES" ] || fail "Test2.jpg was not opened"
+assert_eq "WinExec	1	\"$(unix_to_win "$DATA_DIR/Test2.jpg")\"" "$(cat "$LAUNCHES")" "the start of the picture viewer"
 cp "$DATA_DIR/Test2.jpg" "$SHOT_DIR/test2-top-left.jpg"
 expect_red "$DATA_DIR/Test2.jpg" 300x150+0+0 "the test picture's text in the top left"
 minimised() {

@@ -1,9 +1,10 @@
 # SLOW (about three minutes): 9500 files dropped at once on the real window;
 # the run takes the first 9000 in drop order and leaves the rest. Tiny
 # pictures at size 60 keep it short, and kept names tell the outputs apart.
-source "$(dirname "$0")/lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
-source "$(dirname "$0")/batch_helpers.sh"
+source "$(dirname "$0")/batch_helpers.sh" || exit 1
 reset_program_state
 export E2E_WINE_TIMEOUT=900
 

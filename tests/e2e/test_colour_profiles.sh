@@ -3,7 +3,8 @@
 # as close to a colour-managed reference as an sRGB photo comes to its plain
 # one; a WebP is read by content, an animation gives its first frame and a
 # transparent part comes out white.
-source "$(dirname "$0")/lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
 reset_program_state
 

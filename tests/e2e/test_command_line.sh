@@ -1,6 +1,7 @@
 # Command-line mode, as Explorer's context-menu entry starts the program: one
 # picture in, one JPEG out in the last run folder ("000" before any run).
-source "$(dirname "$0")/lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
 reset_program_state
 
@@ -84,6 +85,23 @@ status=0
 run_varbo "$long" || status=$?
 assert_eq 1 "$status" "exit code for a path of ${#long} characters"
 assert_eq "901x675" "$($identify -format '%wx%h' "$OUT_DIR/001/varbo_901_00002.jpg")" "the picture from the long path"
+
+# GIF and TIFF through the program's own decoders: the colours where they were drawn.
+$convert -size 640x480 xc:white -fill '#20a040' -draw 'rectangle 0,0 319,479' "$E2E_TMP/half green.gif"
+$convert -size 640x480 xc:'#2040c0' -fill '#e01010' -draw 'rectangle 0,0 639,239' -compress lzw "$E2E_TMP/red over blue.tif"
+assert_eq 1 "$(run_picture "$E2E_TMP/half green.gif")" "exit code for a GIF"
+assert_eq 1 "$(run_picture "$E2E_TMP/red over blue.tif")" "exit code for a TIFF"
+colours() { $convert "$1" -format "%[fx:p{$2}.r > 0.6] %[fx:p{$2}.g > 0.5] %[fx:p{$2}.b > 0.6] " info:; }
+assert_eq "901x675 0 1 0 1 1 1 " "$($identify -format '%wx%h ' "$OUT_DIR/001/varbo_901_00003.jpg")$(colours "$OUT_DIR/001/varbo_901_00003.jpg" 100,300)$(colours "$OUT_DIR/001/varbo_901_00003.jpg" 800,300)" \
+    "the GIF: size, green on the left, white on the right"
+assert_eq "901x675 1 0 0 0 0 1 " "$($identify -format '%wx%h ' "$OUT_DIR/001/varbo_901_00004.jpg")$(colours "$OUT_DIR/001/varbo_901_00004.jpg" 450,100)$(colours "$OUT_DIR/001/varbo_901_00004.jpg" 450,600)" \
+    "the TIFF: size, red above, blue below"
+
+# The size kept in the settings (as the window left it) holds for Explorer's starts too.
+sed -i 's/^1\.\[901\]/1.[640]/' "$DATA_DIR/varbo.vars"
+assert_eq 1 "$(run_picture "$E2E_TMP/wide.jpg")" "exit code at size 640"
+assert_eq "640x480" "$($identify -format '%wx%h' "$OUT_DIR/001/varbo_640_00001.jpg")" "a start at size 640"
+sed -i 's/^1\.\[640\]/1.[901]/' "$DATA_DIR/varbo.vars"
 
 # A full disk: the start ends with a box that names the folder and the
 # reason, and leaves no partial file behind.

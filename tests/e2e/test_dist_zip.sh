@@ -1,7 +1,8 @@
 # The download: the zip holds the program, the guide and the licences, and the
 # program runs from the unpacked folder on a machine that has never seen it.
+set -euo pipefail
 E2E_FRESH_PREFIX=1
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
 
 : "${VARBO_DIST_ZIP:?the zip that make dist writes}"

@@ -2,15 +2,14 @@
 # seam (VARBO_TEST_LAUNCHES logs instead of starting anything) with every
 # path quoted, and a picture goes through its registered program, then the
 # text editor. Every start is answered as failed, so each step shows.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/shell_lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
+source "$(dirname "$0")/shell_lib.sh" || exit 1
 e2e_init
 reset_program_state
 
-launches=$E2E_TMP/launches.txt
-: >"$launches"
-VARBO_TEST_LAUNCHES=$(unix_to_win "$launches")
-export VARBO_TEST_LAUNCHES VARBO_TEST_LAUNCH_ANSWER=fail
+launches=$LAUNCHES
+export VARBO_TEST_LAUNCH_ANSWER=fail
 photo_class="VarboE2E.Picture"
 cleanup_class() {
     wine_run reg delete 'HKCR\.vbe2e' /f >/dev/null 2>&1 || true

@@ -3,8 +3,9 @@
 # nothing. "Yes" removes both verbs (the user's and an earlier version's
 # machine-wide one) and the data folder's files, and the program ends without
 # writing varbo.vars; Varbo_Photo and a subfolder of the data folder stay.
-source "$(dirname "$0")/lib.sh"
-source "$(dirname "$0")/shell_lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
+source "$(dirname "$0")/shell_lib.sh" || exit 1
 e2e_init
 reset_program_state
 delete_verbs
@@ -52,7 +53,9 @@ start_window
 wait_for_window
 click_client $corner_x $corner_y
 wait_until 30 bash -c "! kill -0 $WINDOW_PID 2>/dev/null" || fail "the program did not end after the removal"
-wait "$WINDOW_PID" 2>/dev/null || true
+status=0
+wait "$WINDOW_PID" || status=$?
+assert_eq 0 "$status" "exit code after the removal"
 assert_eq "$question" "$(cat "$MESSAGES")" "the question"
 for class in "${PICTURE_CLASSES[@]}"; do
     for verb in "$VERB" "$OLD_VERB"; do

@@ -9,7 +9,8 @@
 # the folder icon, hidden under the lit folder.
 #
 # Screenshots of every state are kept in $VARBO_BUILD_DIR/e2e-window/screenshots.
-source "$(dirname "$0")/lib.sh"
+set -euo pipefail
+source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
 reset_program_state
 

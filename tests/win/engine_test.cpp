@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -523,14 +524,25 @@ TEST_F(Engine, AMissingOutputFolderIsMadeAgainAndThePictureSkipped)
     r = RunPictureJob(job_);
     EXPECT_TRUE(r.made);
     EXPECT_TRUE(r.message.empty());
+    // The same when it goes while a batch run's picture is being made.
+    const MadePicture made = MakePicture(job_);
+    TempFolder::RemoveTree(job_.outputFolder);
+    r = SavePicture(job_, made.jpeg);
+    EXPECT_FALSE(r.made);
+    EXPECT_EQ(r.stop, JobStop::None);
+    EXPECT_EQ(r.message, "Папка Варбо создана на Рабочем столе.   \nОбработка файлов пропущена.  ");
+    EXPECT_TRUE(IsFolder(job_.outputFolder));
+    EXPECT_TRUE(SavePicture(job_, made.jpeg).made);
 }
 
 } // namespace
 
 namespace {
 
-// Every place and the stripes on the embedded test photo. With VARBO_ARTEFACTS
-// set to a folder, the pictures are kept there to be looked at.
+// Every place and the stripes on the embedded test photo, each found by its
+// pixels: what the text changed lies at the place's edge (near or far) or
+// around its middle, both ways. With VARBO_ARTEFACTS set to a folder, the
+// pictures are kept there to be looked at.
 TEST_F(Engine, PhotoTextOnTheTestPhoto)
 {
     const std::string src = Source("Test.jpg", EmbeddedTestPicture());
@@ -538,17 +550,53 @@ TEST_F(Engine, PhotoTextOnTheTestPhoto)
     job_.text.fontStyle = 1;
     job_.text.colour = 0x0040C0FF;  // amber: red FF, green C0, blue 40
     ASSERT_EQ(Transform(src, 901, 90), 1);
-    std::string plain;
-    ASSERT_TRUE(ReadFileBytes(last_.written, plain));
+    const Image plain = Decoded(last_.written);
     const char* artefacts = std::getenv("VARBO_ARTEFACTS");
+    // The text's ink: pixels the text changed a lot (JPEG noise stays well below).
+    struct Ink {
+        int count = 0, minX = 1 << 20, minY = 1 << 20, maxX = -1, maxY = -1;
+    };
+    auto inkOf = [&plain](const Image& img) {
+        Ink ink;
+        for (int y = 0; y < img.height; ++y)
+            for (int x = 0; x < img.width; ++x) {
+                const uint8_t* a = img.Row(y) + 3 * x;
+                const uint8_t* b = plain.Row(y) + 3 * x;
+                if (std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]) < 120) continue;
+                ++ink.count;
+                ink.minX = std::min(ink.minX, x), ink.maxX = std::max(ink.maxX, x);
+                ink.minY = std::min(ink.minY, y), ink.maxY = std::max(ink.maxY, y);
+            }
+        return ink;
+    };
+    // Where the ink sits along one axis for an alignment: at the near edge, the far edge, or centred.
+    auto placed = [](int align, int inkFrom, int inkTo, float from, float length) {
+        constexpr int slack = 20;
+        if (align == kAlignNear) return inkFrom >= from - slack / 4 && inkFrom <= from + slack;
+        if (align == kAlignFar) return inkTo <= from + length + slack / 4 && inkTo >= from + length - slack;
+        return std::abs((inkFrom + inkTo) / 2.0f - (from + length / 2)) <= slack;
+    };
     for (int mode = 1; mode <= 10; ++mode) {
         job_.text.mode = mode;
         job_.text.text = mode == 10 ? "Varbo Pro" : "Место " + std::to_string(mode) + ": Байконур _Date_Time_";
         if (mode == 5) job_.text.text = "Текст на изображении. Щелкните по нему, чтобы изменить!";
         ASSERT_EQ(Transform(src, 901, 90), 1) << "mode " << mode;
-        std::string withText;
-        ASSERT_TRUE(ReadFileBytes(last_.written, withText));
-        EXPECT_NE(withText, plain) << "mode " << mode << " drew nothing";
+        const Image withText = Decoded(last_.written);
+        ASSERT_EQ(withText.width, plain.width);
+        ASSERT_EQ(withText.height, plain.height);
+        const Ink ink = inkOf(withText);
+        EXPECT_GT(ink.count, 300) << "mode " << mode << " drew nothing";
+        if (mode == kTextModeStripes) {
+            EXPECT_LT(ink.minY, plain.height / 8) << "stripes from the top";
+            EXPECT_GT(ink.maxY, plain.height * 7 / 8) << "stripes down to the bottom";
+        } else if (ink.count > 0) {
+            TextPlacement p;
+            ASSERT_TRUE(PlaceText(mode, plain.width, plain.height, p));
+            EXPECT_TRUE(placed(p.align, ink.minX, ink.maxX, p.x, p.width))
+                << "mode " << mode << ": text from x " << ink.minX << " to " << ink.maxX;
+            EXPECT_TRUE(placed(p.lineAlign, ink.minY, ink.maxY, p.y, p.height))
+                << "mode " << mode << ": text from y " << ink.minY << " to " << ink.maxY;
+        }
         if (artefacts && *artefacts)
             CopyFileA(last_.written.c_str(), JoinPath(artefacts, "text_mode_" + std::to_string(mode) + ".jpg").c_str(), FALSE);
     }

@@ -99,6 +99,8 @@ protected:
         ASSERT_TRUE(RawWrite(HKEY_CURRENT_USER, VerbCommandKeyPath("jpegfile", kOldVerbName), "", "old.exe"));
         ASSERT_TRUE(RawWrite(HKEY_LOCAL_MACHINE, VerbCommandKeyPath("pngfile", kOldVerbName), "", "old.exe"));
     }
+    // The Windows tests run in a Wine prefix of their own (build/win/wine-tests),
+    // so the verb removed here is never the one `make run` registered.
     void TearDown() override
     {
         SetMessageBoxHook(nullptr);

@@ -14,6 +14,7 @@
 #include "common/state.h"
 #include "imaging/gdiplus_win.h"
 #include "shell/launch_win.h"
+#include "ui/job_thread_win.h"
 #include "ui/main_window_win.h"
 #include "ui/window_state.h"
 #include "temp_folder.h"
@@ -178,6 +179,32 @@ protected:
 };
 
 const char* const kDragHint = "Мышкой перетащите папку с фото\nили файлы (1- 9000)  в окно программы.";
+
+// A picture made one at a time runs beside the window thread: the thread's
+// timers fire while it is made, and its input waits until the result is in.
+TEST(JobBesideWindow, TimersRunMeanwhileAndInputWaits)
+{
+    static HANDLE ticked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ResetEvent(ticked);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) { SetEvent(ticked); });
+    constexpr UINT kClick = WM_APP + 77;
+    PostThreadMessageW(GetCurrentThreadId(), kClick, 0, 0);
+
+    bool runningMeanwhile = false;
+    const PictureResult result = RunJobBesideWindow(PictureJob{}, [&](const PictureJob&) {
+        runningMeanwhile = JobBesideWindowRunning();
+        PictureResult made;
+        made.made = WaitForSingleObject(ticked, 10000) == WAIT_OBJECT_0;
+        return made;
+    });
+    KillTimer(nullptr, timer);
+
+    EXPECT_TRUE(result.made) << "no timer ran while the picture was made";
+    EXPECT_TRUE(runningMeanwhile);
+    EXPECT_FALSE(JobBesideWindowRunning());
+    MSG message;
+    EXPECT_TRUE(PeekMessageW(&message, nullptr, kClick, kClick, PM_REMOVE)) << "input was taken during the job";
+}
 
 TEST_F(MainWindow, StartsAt400By160WithTheDisplayOnTopAndTheChildrenInPlace)
 {
