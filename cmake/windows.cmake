@@ -1,8 +1,8 @@
 # Windows build: varbo.exe and the tests that run under Wine.
 set(VARBO_DEPS_DIR ${CMAKE_SOURCE_DIR}/build/deps CACHE PATH "Where scripts/setup installs the cross-built libraries")
 
-# A static library that scripts/setup cross-built from Debian's source package
-# into ROOT (lib/FILE, include/).
+# A static library that scripts/setup cross-built into ROOT (lib/FILE, include/),
+# from Debian's source package or, for mozjpeg, the npm registry's.
 function(varbo_deps_library name root file)
     if(NOT EXISTS ${root}/lib/${file})
         message(FATAL_ERROR "${file} for MinGW is missing under ${root}: run scripts/setup")
@@ -15,12 +15,14 @@ endfunction()
 
 varbo_deps_library(jpeg_static ${VARBO_DEPS_DIR}/jpeg libjpeg.a)
 varbo_deps_library(lcms2_static ${VARBO_DEPS_DIR}/lcms2 liblcms2.a)
+# mozjpeg, which encodes, with its symbols renamed (see src/imaging/jpeg_encode.cpp).
+varbo_deps_library(mozjpeg_static ${VARBO_DEPS_DIR}/mozjpeg libmozjpeg.a)
 varbo_deps_library(webpdecoder_static ${VARBO_DEPS_DIR}/webp libwebpdecoder.a)
 varbo_deps_library(webpdemux_static ${VARBO_DEPS_DIR}/webp libwebpdemux.a)
 set_target_properties(webpdemux_static PROPERTIES INTERFACE_LINK_LIBRARIES webpdecoder_static)
 # zlib (for PNG's compressed profiles) from Debian's MinGW package.
 find_library(VARBO_ZLIB NAMES libz.a REQUIRED)
-target_link_libraries(varbo_core PUBLIC jpeg_static lcms2_static webpdemux_static ${VARBO_ZLIB})
+target_link_libraries(varbo_core PUBLIC jpeg_static mozjpeg_static lcms2_static webpdemux_static ${VARBO_ZLIB})
 
 # Everything Windows-facing except the entry point, so tests can link it too.
 # UNICODE is off on purpose: the program uses the ...A functions with a UTF-8

@@ -5,7 +5,6 @@
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <optional>
 #include <utility>
 
@@ -33,7 +32,7 @@ constexpr int kMaxScans = 500;
 // Second line of defence after kMaxPixels: a progressive 4:4:4 file of kMaxPixels holds
 // 960 MB of coefficients in memory; anything past 1 GiB is refused by libjpeg itself.
 constexpr long kJpegMemoryLimit = 1024L * 1024 * 1024;
-// Rows handed to libjpeg per read or write call.
+// Rows handed to libjpeg per read call.
 constexpr int kRowBatch = 16;
 
 struct ErrorManager {
@@ -178,65 +177,6 @@ bool DecodeGuarded(Decoder* d, const DecodeRequest* req)
     return true;
 }
 
-struct Encoder {
-    jpeg_compress_struct cinfo;
-    ErrorManager err;
-};
-
-struct EncodeRequest {
-    const Image* image;
-    int quality;
-    unsigned char* buffer;  // jpeg_mem_dest reads and updates these two
-    unsigned long size;
-};
-
-bool EncodeGuarded(Encoder* e, EncodeRequest* req)
-{
-    if (setjmp(e->err.jump))
-        return false;
-    jpeg_compress_struct* cinfo = &e->cinfo;
-    jpeg_create_compress(cinfo);
-    jpeg_mem_dest(cinfo, &req->buffer, &req->size);
-    const Image* image = req->image;
-    cinfo->image_width = static_cast<JDIMENSION>(image->width);
-    cinfo->image_height = static_cast<JDIMENSION>(image->height);
-    cinfo->input_components = 3;
-    cinfo->in_color_space = JCS_EXT_BGR;
-    jpeg_set_defaults(cinfo);  // YCbCr, baseline, JFIF header, no Adobe marker
-    jpeg_set_quality(cinfo, req->quality, TRUE);
-    cinfo->optimize_coding = TRUE;
-    cinfo->comp_info[0].h_samp_factor = 2;
-    cinfo->comp_info[0].v_samp_factor = 2;
-    for (int c = 1; c < 3; ++c) {
-        cinfo->comp_info[c].h_samp_factor = 1;
-        cinfo->comp_info[c].v_samp_factor = 1;
-    }
-    cinfo->density_unit = 1;  // dots per inch
-    cinfo->X_density = 300;
-    cinfo->Y_density = 300;
-    jpeg_start_compress(cinfo, TRUE);
-    while (cinfo->next_scanline < cinfo->image_height) {
-        const int y = static_cast<int>(cinfo->next_scanline);
-        JSAMPROW rows[kRowBatch];
-        const int count = image->height - y < kRowBatch ? image->height - y : kRowBatch;
-        for (int i = 0; i < count; ++i)
-            rows[i] = const_cast<JSAMPROW>(image->Row(y + i));  // libjpeg only reads them
-        if (jpeg_write_scanlines(cinfo, rows, static_cast<JDIMENSION>(count)) == 0)
-            return false;
-    }
-    jpeg_finish_compress(cinfo);
-    return true;
-}
-
-// An output size no JPEG of these pixels can exceed (the bound TurboJPEG uses for 4:2:0,
-// plus room for the headers): with a buffer this big jpeg_mem_dest never has to grow it.
-size_t JpegSizeBound(int width, int height)
-{
-    const size_t paddedWidth = (static_cast<size_t>(width) + 15) & ~size_t{15};
-    const size_t paddedHeight = (static_cast<size_t>(height) + 15) & ~size_t{15};
-    return paddedWidth * paddedHeight * 3 + 4096;
-}
-
 }  // namespace
 
 bool ReadJpegHeader(const uint8_t* data, size_t size, JpegHeader& out)
@@ -299,37 +239,4 @@ bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, I
         return false;
     out = std::move(image);
     return true;
-}
-
-bool EncodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out)
-{
-    out.clear();
-    if (quality < 1 || quality > 100 || image.Empty() || int64_t{image.width} * image.height > kMaxPixels
-        || image.stride < image.width * 3 || image.pixels.size() < static_cast<size_t>(image.stride) * static_cast<size_t>(image.height))
-        return false;
-    const size_t bound = JpegSizeBound(image.width, image.height);
-    if (bound > ULONG_MAX)
-        return false;
-    unsigned char* buffer = static_cast<unsigned char*>(std::malloc(bound));
-    if (!buffer)
-        return false;
-    Encoder e;
-    std::memset(&e, 0, sizeof e);
-    InstallErrorManager(e.err, e.cinfo.err);
-    EncodeRequest req{&image, quality, buffer, static_cast<unsigned long>(bound)};
-    bool ok = EncodeGuarded(&e, &req);
-    jpeg_destroy_compress(&e.cinfo);
-    if (ok) {
-        try {
-            out.assign(req.buffer, req.buffer + req.size);
-        } catch (const std::bad_alloc&) {
-            ok = false;
-        }
-    }
-    // Had libjpeg outgrown our buffer it would have switched to one it malloc'ed itself
-    // (ours stays ours); the bound above makes that theoretical.
-    if (ok && req.buffer != buffer)
-        std::free(req.buffer);
-    std::free(buffer);
-    return ok;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// JPEG reading and writing through libjpeg-turbo. No libjpeg type leaks out of here.
+// JPEG reading through libjpeg-turbo (jpeg_io.cpp), writing through mozjpeg (jpeg_encode.cpp).
+// No libjpeg type leaks out of here.
 #include <cstddef>
 #include <cstdint>
 #include <vector>

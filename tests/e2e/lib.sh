@@ -19,6 +19,8 @@
 #   wait_until SECONDS CMD...   polls CMD every 0.2 s; fails after SECONDS
 #   close_varbo PID          closes the window as a user would (WM_CLOSE), waits for PID to end
 #                            and checks that it ended with 0
+#   quant_signature JPEG     the first quantisation table's DC entry and its top row's last
+#                            entry, which tell the quality the program wrote the picture at
 #   assert_eq EXPECTED ACTUAL WHAT, assert_file PATH, assert_same FILE1 FILE2, fail TEXT
 
 E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -44,6 +46,22 @@ assert_file() {
 
 assert_same() {
     cmp -s "$1" "$2" || fail "${3:-$1} differs from $2"
+}
+
+# Quality estimates (ImageMagick's %Q) assume the standard tables, which
+# the program does not use. Its table (mozjpeg's) has 16 and 85 in these
+# places, scaled: quality 82 gives "6 31".
+quant_signature() {
+    /usr/bin/python3 - "$1" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+at = data.find(b"\xff\xdb")
+if at < 0 or data[at + 4] != 0:
+    print("no 8-bit table 0")
+else:
+    table = data[at + 5:at + 69]  # in zigzag order: the top row's last entry is the 29th
+    print(table[0], table[28])
+PY
 }
 
 wait_until() {

@@ -156,16 +156,19 @@ TEST(ImagingJpegScale, ChoosesTheSmallestEighthAtOrAboveTheMinimum)
 
 TEST(ImagingJpegEncode, WritesJfif300DpiBaseline420OptimisedTablesAndNothingElse)
 {
-    // Quant tables by hand from the standard ones (DC 16 luma, 17 chroma; last entry 99 in
-    // both): scale = q < 50 ? 5000 / q : 200 - 2q, entry = (base * scale + 50) / 100 in 1..255.
+    // mozjpeg's default quant table (the same for luma and chroma: DC 16, last entry 418),
+    // scaled by hand: scale = q < 50 ? 5000 / q : 200 - 2q, entry = (base * scale + 50) / 100
+    // in 1..255 (baseline tables). The standard tables would give DC 16 / 17, last 99 at q50.
+    // Below 82 the number is first raised by (82 - q) * 3 / 16, and the scale rounded.
     struct Row {
-        int quality, lumaDc, lumaLast, chromaDc, chromaLast;
+        int quality, dc, last;
     } rows[] = {
-        {50, 16, 99, 17, 99},    // scale 100: the standard tables themselves
-        {80, 6, 40, 7, 40},      // scale 40
-        {90, 3, 20, 3, 20},      // scale 20
-        {100, 1, 1, 1, 1},       // scale 0, raised to 1
-        {10, 80, 255, 85, 255},  // scale 500: 495 cut to 255 (baseline tables)
+        {50, 14, 255},  // as 56, scale 88: 418 -> 368, cut to 255
+        {70, 9, 234},   // as 72.25, scale 55.5 -> 56
+        {80, 6, 163},   // as 80.375, scale 39.25 -> 39
+        {90, 3, 84},    // scale 20
+        {100, 1, 1},    // scale 0, raised to 1
+        {10, 34, 255},  // as 23.5, scale 5000 / 23.5 = 212.8 -> 213
     };
     const Bytes source = Encode({.pixel = [](int x, int y, int c) { return uint8_t(x * 3 + y * 2 + c * 20); }});
     Image image;  // 64 x 48, then taken as 37 px wide: 111 bytes of each 192-byte row
@@ -176,7 +179,7 @@ TEST(ImagingJpegEncode, WritesJfif300DpiBaseline420OptimisedTablesAndNothingElse
         ASSERT_TRUE(EncodeJpeg(image, row.quality, jpeg));
         EXPECT_EQ(Get16(jpeg, 0), 0xFFD8);
         EXPECT_EQ(Get16(jpeg, jpeg.size() - 2), 0xFFD9);
-        std::string markers;
+        std::string markers, tables;  // one segment may hold several tables
         for (const Segment& s : HeaderSegments(jpeg)) {
             const Bytes& p = s.payload;
             markers += s.marker == 0xE0 ? "A" : s.marker == 0xDB ? "Q" : s.marker == 0xC0 ? "F" : s.marker == 0xC4 ? "H" : s.marker == 0xDA ? "S" : "?";
@@ -185,22 +188,31 @@ TEST(ImagingJpegEncode, WritesJfif300DpiBaseline420OptimisedTablesAndNothingElse
                 EXPECT_EQ(p[7], 1);
                 EXPECT_EQ(Get16(p, 8), 300);
                 EXPECT_EQ(Get16(p, 10), 300);
-            } else if (s.marker == 0xDB) {  // 8-bit table, 64 entries in zigzag order
-                const bool luma = p[0] == 0;
-                EXPECT_EQ(p[1], luma ? row.lumaDc : row.chromaDc) << "q" << row.quality << " DC, table " << int(p[0]);
-                EXPECT_EQ(p[64], luma ? row.lumaLast : row.chromaLast) << "q" << row.quality << " last, table " << int(p[0]);
+            } else if (s.marker == 0xDB) {  // 8-bit tables, 64 entries each in zigzag order
+                for (size_t at = 0; at + 65 <= p.size(); at += 65) {
+                    tables += "q" + std::to_string(p[at]);
+                    EXPECT_EQ(p[at + 1], row.dc) << "q" << row.quality << " DC, table " << int(p[at]);
+                    EXPECT_EQ(p[at + 64], row.last) << "q" << row.quality << " last, table " << int(p[at]);
+                }
             } else if (s.marker == 0xC0) {  // height, width, Y 2x2, Cb 1x1, Cr 1x1
                 EXPECT_EQ(Get16(p, 1), 48);
                 EXPECT_EQ(Get16(p, 3), 37);
                 EXPECT_EQ(std::vector<int>({p[5], p[7], p[10], p[13]}), std::vector<int>({3, 0x22, 0x11, 0x11}));
-            } else if (s.marker == 0xC4 && p[0] >> 4) {  // AC table fitted to this picture:
-                int codes = 0;                           // far fewer than the standard 162
-                for (int i = 1; i <= 16; ++i)
-                    codes += p[i];
-                EXPECT_LT(codes, 162) << "q" << row.quality;
+            } else if (s.marker == 0xC4) {
+                for (size_t at = 0; at + 17 <= p.size();) {
+                    int codes = 0;
+                    for (int i = 1; i <= 16; ++i)
+                        codes += p[at + i];
+                    tables += (p[at] >> 4 ? "ac" : "dc") + std::to_string(p[at] & 15);
+                    if (p[at] >> 4) {  // AC table fitted to this picture: far fewer than the standard 162
+                        EXPECT_LT(codes, 162) << "q" << row.quality;
+                    }
+                    at += 17 + codes;
+                }
             }
         }
-        EXPECT_EQ(markers, "AQQFHHHHS") << "q" << row.quality;
+        EXPECT_EQ(markers, "AQFHS") << "q" << row.quality;
+        EXPECT_EQ(tables, "q0q1dc0ac0dc1ac1") << "q" << row.quality;
         Image back;  // rows are read by stride, not width: a wrong step would shear the picture
         ASSERT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size(), 0, 0, back));
         long error = 0;

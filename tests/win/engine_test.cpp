@@ -181,6 +181,11 @@ TEST_F(Engine, SizeRuleDpiAndNumberedNames)
         EXPECT_EQ(bytes[13], 1) << "density in dots per inch";
         EXPECT_EQ((static_cast<uint8_t>(bytes[14]) << 8) | static_cast<uint8_t>(bytes[15]), 300);
         EXPECT_EQ((static_cast<uint8_t>(bytes[16]) << 8) | static_cast<uint8_t>(bytes[17]), 300);
+        // The first quantisation table, right after JFIF, is mozjpeg's: at 82 its last entry
+        // is 418 * 36 % = 150, where the standard table's is 99 * 36 % = 36.
+        ASSERT_GT(bytes.size(), 90u);
+        EXPECT_EQ(bytes.substr(20, 2), "\xFF\xDB");
+        EXPECT_EQ(static_cast<uint8_t>(bytes[24 + 64]), 150) << "written by mozjpeg";
     }
     // A deleted number is used again.
     DeleteFileA(JoinPath(RunFolder(), NumberedOutputName(901, 2)).c_str());
