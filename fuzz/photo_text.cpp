@@ -1,4 +1,5 @@
-// varbo_text.txt as the program reads it back, and the text made from it for one picture.
+// varbo_text.txt as the program reads it back, the text made from it for one
+// picture, and the same bytes as a clipboard paste or an editor's save.
 #include <cstdlib>
 #include <optional>
 #include <string_view>
@@ -6,6 +7,7 @@
 #include "app/settings_file.h"
 #include "common/text.h"
 #include "engine/photo_text.h"
+#include "ui/photo_text_flows.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -17,5 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     });
     StripeLine(picture);
     PreparePictureText(text, [](bool) -> std::optional<std::string> { return std::nullopt; });
+
+    const PastePlan paste = PlanPaste(bytes);
+    if (paste.step == PasteStep::Ask && Utf8Length(paste.text) > kProtextMaxLen) std::abort();
+    if (Utf8Length(EditorTextToKeep(bytes)) > kProtextEditorMaxLen) std::abort();
     return 0;
 }
