@@ -18,7 +18,9 @@ namespace {
 // Grey pixels arrive as BGR with three equal bytes; Little CMS reads the first and skips two.
 constexpr cmsUInt32Number kGreyInBgr = COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | BYTES_SH(1) | EXTRA_SH(2);
 
-cmsUInt32Number InputFormat(PixelLayout layout, cmsColorSpaceSignature space)
+// The colour space is taken as a plain number: a damaged profile can name any four bytes,
+// and a value outside its enumeration must not be held in cmsColorSpaceSignature.
+cmsUInt32Number InputFormat(PixelLayout layout, cmsUInt32Number space)
 {
     switch (layout) {
     case PixelLayout::Bgr:
@@ -37,7 +39,7 @@ cmsHTRANSFORM OpenTransform(const std::vector<uint8_t>& profile, PixelLayout lay
     if (profile.empty()) return nullptr;
     cmsHPROFILE source = cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size()));
     if (!source) return nullptr;
-    const cmsColorSpaceSignature space = cmsGetColorSpace(source);
+    const cmsUInt32Number space = cmsGetColorSpace(source);
     const cmsUInt32Number format = InputFormat(layout, space);
     cmsHTRANSFORM transform = nullptr;
     cmsHPROFILE srgb = format ? cmsCreate_sRGBProfile() : nullptr;
