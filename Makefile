@@ -1,14 +1,17 @@
 # The two commands of the README:
 #   make run    set up, build, compress one picture with the real varbo.exe under Wine
 #   make test   set up, build both trees, run every test layer
+#   make fuzz   run every fuzz target for FUZZ_SECONDS (60) each
 # and make dist, the download: build/dist/varbo-<version>-win64.zip
 SHELL := /bin/bash
 ROOT := $(CURDIR)
 NATIVE := build/native
 WIN := build/win
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 60
 PHOTO ?=
 
-.PHONY: all setup native win build test test-unit test-win run bench soak dist clean
+.PHONY: all setup native win build fuzzers fuzz test test-unit test-win run bench soak dist clean
 
 all: build
 
@@ -26,7 +29,16 @@ win: setup
 
 build: native win
 
-test: build
+# The libFuzzer targets (clang, ASan + UBSan) in their own tree.
+fuzzers:
+	@scripts/setup fuzz
+	@[ -f $(FUZZ)/build.ninja ] || CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ) -G Ninja -DVARBO_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ)
+
+fuzz: fuzzers
+	@scripts/fuzz $(FUZZ_SECONDS)
+
+test: build fuzzers
 	@scripts/run-tests
 
 run: win
@@ -42,4 +54,4 @@ dist: win
 	@cmake --build $(WIN) --target dist
 
 clean:
-	rm -rf $(NATIVE) $(WIN) build/dist
+	rm -rf $(NATIVE) $(WIN) $(FUZZ) build/dist

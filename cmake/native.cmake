@@ -3,6 +3,12 @@ set(VARBO_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-o
 target_compile_options(varbo_core PRIVATE ${VARBO_SANITIZE} -g)
 target_link_options(varbo_core PUBLIC ${VARBO_SANITIZE})
 
+# The fuzzing tree (clang, build/fuzz) links its own instrumented libraries.
+if(VARBO_FUZZ)
+    include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)
+    return()
+endif()
+
 # libjpeg-turbo: Debian's own build natively (the Windows build links the
 # cross-built static copy from build/deps).
 find_package(JPEG REQUIRED)

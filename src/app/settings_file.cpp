@@ -84,7 +84,9 @@ void ApplySettingsFile(std::string_view text, SettingsRecord& s)
     std::vector<std::string_view> lines = SplitLines(text);
     const size_t count = std::min<size_t>(lines.size(), 20);
     for (size_t i = 0; i < count; ++i) {
-        const std::string value = SettingsLineValue(lines[i]);
+        // A lone CR (a line end cut in half) is no part of a value: the writer drops it too,
+        // so what is read is what the next start reads back.
+        const std::string value = OneLine(SettingsLineValue(lines[i]));
         if (value.empty()) continue;
         const int number = ParseLeadingInt(value);
         switch (i + 1) {

@@ -7,7 +7,7 @@
 
 // printf-style formatting into a std::string; never overruns.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string FormatV(const char* format, va_list args);
+std::string FormatV(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
 
 // Drops one trailing line feed, as every file-system step does with paths that came from list files.
 void DropTrailingLineFeed(std::string& path);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 #include <lcms2.h>
@@ -18,7 +19,9 @@ namespace {
 // Grey pixels arrive as BGR with three equal bytes; Little CMS reads the first and skips two.
 constexpr cmsUInt32Number kGreyInBgr = COLORSPACE_SH(PT_GRAY) | CHANNELS_SH(1) | BYTES_SH(1) | EXTRA_SH(2);
 
-cmsUInt32Number InputFormat(PixelLayout layout, cmsColorSpaceSignature space)
+// The colour space is taken as a plain number: a damaged profile can name any four bytes,
+// and a value outside its enumeration must not be held in cmsColorSpaceSignature.
+cmsUInt32Number InputFormat(PixelLayout layout, cmsUInt32Number space)
 {
     switch (layout) {
     case PixelLayout::Bgr:
@@ -37,7 +40,7 @@ cmsHTRANSFORM OpenTransform(const std::vector<uint8_t>& profile, PixelLayout lay
     if (profile.empty()) return nullptr;
     cmsHPROFILE source = cmsOpenProfileFromMem(profile.data(), static_cast<cmsUInt32Number>(profile.size()));
     if (!source) return nullptr;
-    const cmsColorSpaceSignature space = cmsGetColorSpace(source);
+    const cmsUInt32Number space = cmsGetColorSpace(source);
     const cmsUInt32Number format = InputFormat(layout, space);
     cmsHTRANSFORM transform = nullptr;
     cmsHPROFILE srgb = format ? cmsCreate_sRGBProfile() : nullptr;
@@ -91,6 +94,11 @@ public:
             if (!curve) return false;
             for (int v = 0; v < 256; ++v) linear_[c][v] = cmsEvalToneCurveFloat(curve, static_cast<float>(v / 255.0));
         }
+        // A damaged profile's curves can give NaN or infinity; Little CMS's own machinery takes it then.
+        for (const auto& row : matrix_)
+            if (!std::all_of(std::begin(row), std::end(row), [](float f) { return std::isfinite(f); })) return false;
+        for (const auto& curve : linear_)
+            if (!std::all_of(std::begin(curve), std::end(curve), [](float f) { return std::isfinite(f); })) return false;
         for (int i = 0; i < kEncodeSteps; ++i) {
             const double l = double(i) / (kEncodeSteps - 1);
             const double e = l <= 0.0031308 ? 12.92 * l : 1.055 * std::pow(l, 1 / 2.4) - 0.055;
@@ -105,7 +113,8 @@ public:
             const float r = linear_[0][bgr[2]], g = linear_[1][bgr[1]], b = linear_[2][bgr[0]];
             for (int c = 0; c < 3; ++c) {
                 const float l = matrix_[c][0] * r + matrix_[c][1] * g + matrix_[c][2] * b;
-                const int step = l <= 0 ? 0 : l >= 1 ? kEncodeSteps - 1 : static_cast<int>(l * (kEncodeSteps - 1) + 0.5f);
+                // Written so that a NaN (finite tables can still overflow into one) gives black, never an index.
+                const int step = l > 0 ? (l < 1 ? static_cast<int>(l * (kEncodeSteps - 1) + 0.5f) : kEncodeSteps - 1) : 0;
                 bgr[2 - c] = encode_[step];
             }
         }

@@ -114,6 +114,7 @@ TEST(SettingsFileReader, OneLineRules)
         {"one-character FontName is kept out", 11, "11.[X] FontName", "11.[Verdana] FontName"},
         {"one Cyrillic character is one character", 11, "11.[Ж] FontName", "11.[Verdana] FontName"},
         {"two-character FontName is taken", 11, "11.[Жк] FontName", "11.[Жк] FontName"},
+        {"a lone CR is no character of a FontName", 11, "11.[X\r] FontName", "11.[Verdana] FontName"},
         {"integers stop at the first non-digit", 12, "12.[14pt] FontSize", "12.[14] FontSize"},
         {"integers skip leading blanks, take a sign", 15, "15.[ -5] Color", "15.[-5] Color"},
     };

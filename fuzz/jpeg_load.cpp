@@ -1,0 +1,23 @@
+// A JPEG file through the engine's whole decode path: header, DCT-scaled
+// decode, orientation, colour profile and the final resample.
+#include <string>
+
+#include "engine/jpeg_load.h"
+#include "imaging/jpeg_io.h"
+
+namespace {
+// Pictures past this are decoded like any other, only slower; the fuzzer's time
+// is better spent on many small files.
+constexpr int64_t kFuzzMaxPixels = 4'000'000;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    JpegHeader header;
+    if (ReadJpegHeader(data, size, header) && int64_t{header.width} * header.height > kFuzzMaxPixels) return 0;
+    // The size and copy mode come from the length, so both paths are taken.
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    Image picture;
+    LoadJpeg(bytes, 60 + static_cast<int>(size % 7) * 20, size % 2 == 1, picture);
+    return 0;
+}
