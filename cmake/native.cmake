@@ -3,6 +3,19 @@ set(VARBO_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-o
 target_compile_options(varbo_core PRIVATE ${VARBO_SANITIZE} -g)
 target_link_options(varbo_core PUBLIC ${VARBO_SANITIZE})
 
+# mozjpeg, which encodes: built natively by scripts/setup, its symbols renamed
+# as in the Windows build. The fuzzing tree links it as it is: it only ever
+# encodes our own pixels.
+set(VARBO_MOZJPEG_NATIVE ${CMAKE_SOURCE_DIR}/build/deps/mozjpeg-native CACHE PATH "Where scripts/setup builds mozjpeg natively")
+if(NOT EXISTS ${VARBO_MOZJPEG_NATIVE}/lib/libmozjpeg.a)
+    message(FATAL_ERROR "libmozjpeg.a is missing under ${VARBO_MOZJPEG_NATIVE}: run scripts/setup")
+endif()
+add_library(mozjpeg_native STATIC IMPORTED)
+set_target_properties(mozjpeg_native PROPERTIES
+    IMPORTED_LOCATION ${VARBO_MOZJPEG_NATIVE}/lib/libmozjpeg.a
+    INTERFACE_INCLUDE_DIRECTORIES ${VARBO_MOZJPEG_NATIVE}/include)
+target_link_libraries(varbo_core PUBLIC mozjpeg_native)
+
 # The fuzzing tree (clang, build/fuzz) links its own instrumented libraries.
 if(VARBO_FUZZ)
     include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)
@@ -13,17 +26,6 @@ endif()
 # cross-built static copy from build/deps).
 find_package(JPEG REQUIRED)
 target_link_libraries(varbo_core PUBLIC JPEG::JPEG)
-# mozjpeg, which encodes: built natively by scripts/setup, its symbols renamed
-# as in the Windows build.
-set(VARBO_MOZJPEG_NATIVE ${CMAKE_SOURCE_DIR}/build/deps/mozjpeg-native CACHE PATH "Where scripts/setup builds mozjpeg natively")
-if(NOT EXISTS ${VARBO_MOZJPEG_NATIVE}/lib/libmozjpeg.a)
-    message(FATAL_ERROR "libmozjpeg.a is missing under ${VARBO_MOZJPEG_NATIVE}: run scripts/setup")
-endif()
-add_library(mozjpeg_native STATIC IMPORTED)
-set_target_properties(mozjpeg_native PROPERTIES
-    IMPORTED_LOCATION ${VARBO_MOZJPEG_NATIVE}/lib/libmozjpeg.a
-    INTERFACE_INCLUDE_DIRECTORIES ${VARBO_MOZJPEG_NATIVE}/include)
-target_link_libraries(varbo_core PUBLIC mozjpeg_native)
 # Little CMS, libwebp and zlib: Debian's builds of the same versions.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(VARBO_IMAGING_LIBS REQUIRED IMPORTED_TARGET lcms2 libwebp libwebpdemux zlib)
