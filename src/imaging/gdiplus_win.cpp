@@ -29,6 +29,19 @@ GdipImage WrapImage(Image& image)
     return out;
 }
 
+// `out` made white, and a graphics that draws into it; false, and `out`
+// cleared, when GDI+ cannot give one.
+static bool GraphicsOnWhite(Image& out, GdipImage& target, GdipGraphics& graphics)
+{
+    std::memset(out.pixels.data(), 0xFF, out.pixels.size());
+    target = WrapImage(out);
+    if (!target || gp::GdipGetImageGraphicsContext(target.get(), graphics.out()) != Gdiplus::Ok) {
+        out.Clear();
+        return false;
+    }
+    return true;
+}
+
 // From memory rather than from the file's path: GDI+ is not documented to
 // take the "\\?\" form that long paths need, and the bytes have been read
 // (and their size checked) already.
@@ -55,13 +68,9 @@ bool DecodeWithGdiplus(std::string&& bytes, Image& out)
 
     // Draw onto white through a graphics of our own buffer: transparent parts
     // of PNG, GIF and icons come out white.
-    std::memset(out.pixels.data(), 0xFF, out.pixels.size());
-    GdipImage target = WrapImage(out);
+    GdipImage target;
     GdipGraphics graphics;
-    if (!target || gp::GdipGetImageGraphicsContext(target.get(), graphics.out()) != Gdiplus::Ok) {
-        out.Clear();
-        return false;
-    }
+    if (!GraphicsOnWhite(out, target, graphics)) return false;
     gp::GdipSetInterpolationMode(graphics.get(), Gdiplus::InterpolationModeNearestNeighbor);
     gp::GdipSetPixelOffsetMode(graphics.get(), Gdiplus::PixelOffsetModeHalf);
     if (gp::GdipDrawImageRectI(graphics.get(), source.get(), 0, 0, static_cast<INT>(w), static_cast<INT>(h)) != Gdiplus::Ok) {
@@ -87,13 +96,9 @@ bool RenderMetafile(std::string&& bytes, int width, int height, Image& out)
     if (gp::GdipGetImageType(source.get(), &type) != Gdiplus::Ok || type != Gdiplus::ImageTypeMetafile) return false;
     if (!out.Allocate(width, height)) return false;
 
-    std::memset(out.pixels.data(), 0xFF, out.pixels.size());
-    GdipImage target = WrapImage(out);
+    GdipImage target;
     GdipGraphics graphics;
-    if (!target || gp::GdipGetImageGraphicsContext(target.get(), graphics.out()) != Gdiplus::Ok) {
-        out.Clear();
-        return false;
-    }
+    if (!GraphicsOnWhite(out, target, graphics)) return false;
     // Failing hints only cost smoothness: their results are not looked at.
     gp::GdipSetSmoothingMode(graphics.get(), Gdiplus::SmoothingModeAntiAlias);
     gp::GdipSetTextRenderingHint(graphics.get(), Gdiplus::TextRenderingHintAntiAliasGridFit);
