@@ -139,13 +139,13 @@ void LayOutChildControls(const ChildWindows& children, const SettingsRecord& set
     const ZoneRect picture = ToPhysical(ZoneRect{0, 0, kClientWidth, kClientHeightClosed}, dpi);
     Place(children.background, picture);
     Place(children.display, picture);
-    const std::vector<ControlSpec> specs = PanelControls(settings);
-    for (size_t i = 0; i < specs.size() && i < children.panel.size(); ++i) {
+    const std::vector<ControlSpec> controls = PanelControls(settings);
+    for (size_t i = 0; i < controls.size() && i < children.panel.size(); ++i) {
         HWND child = children.panel[i];
         if (!child) continue;
-        Place(child, PhysicalRectOf(specs[i], dpi));
-        if (HFONT font = FontOf(specs[i], fonts)) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        if (specs[i].kind == ControlKind::FontIcon && fonts.fontIcon)
+        Place(child, PhysicalRectOf(controls[i], dpi));
+        if (HFONT font = FontOf(controls[i], fonts)) SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        if (controls[i].kind == ControlKind::FontIcon && fonts.fontIcon)
             SendMessageA(child, STM_SETICON, reinterpret_cast<WPARAM>(fonts.fontIcon.get()), 0);
     }
 }
