@@ -21,12 +21,23 @@ mkdir -p "$SHOT_DIR"
 
 varbo_window_start() {
     # A Windows path: started from a Unix path, "taskkill /im varbo.exe" would not find the program.
-    wine_run "$(unix_to_win "$VARBO_EXE")" >/dev/null 2>&1 &
+    local log=$E2E_TMP/window-start.log
+    WINEDEBUG=-all,err+all wine_run "$(unix_to_win "$VARBO_EXE")" >"$log" 2>&1 &
     VARBO_PID=$!
-    wait_until 30 window_exists "Варбо Pro." || fail "the main window did not appear"
+    wait_until 60 window_exists "Варбо Pro." || fail "the main window did not appear: $(start_report "$log")"
     VARBO_WINDOW=$(xdotool search --name "^Варбо Pro\.$" | head -1)
     CLIENT_H=160
     wait_until 20 window_settled || fail "the main window did not settle"
+}
+
+# What a start that showed no window left behind: whether it still runs, the
+# windows on the screen, and what Wine printed.
+start_report() {
+    local state=ended
+    kill -0 "$VARBO_PID" 2>/dev/null && state="still running"
+    local names
+    names=$(xdotool search --onlyvisible --name '' getwindowname %@ 2>/dev/null | tr '\n' '|')
+    printf '%s; visible windows: %s; Wine said: %s' "$state" "${names:-none}" "$(tail -c 1500 "$1")"
 }
 
 # The window appears at (0, 0) and is then centred: it has settled when it stands still.
