@@ -34,5 +34,5 @@ bool Image::Allocate(int w, int h)
 void Image::Clear()
 {
     width = height = stride = 0;
-    std::vector<uint8_t>().swap(pixels);
+    decltype(pixels)().swap(pixels);
 }

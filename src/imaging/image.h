@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/block_pool.h"
+
 // The largest picture we ever hold in memory: 160 megapixels, 480 MB as BGR.
 constexpr int64_t kMaxPixels = 160'000'000;
 // JPEG's own limit on a side (libjpeg-turbo's JPEG_MAX_DIMENSION).
@@ -14,7 +16,7 @@ constexpr int kMaxSide = 65500;
 // libjpeg's JCS_EXT_BGR scanlines. Padding bytes are zero after Allocate.
 struct Image {
     int width = 0, height = 0, stride = 0;
-    std::vector<uint8_t> pixels;
+    std::vector<uint8_t, PooledAllocator<uint8_t>> pixels;
 
     bool Allocate(int w, int h);
     void Clear();

@@ -20,6 +20,7 @@
 #include "engine/job_memory.h"
 #include "engine/picture_list.h"
 #include "engine/run_folders_win.h"
+#include "imaging/block_pool.h"
 #include "ui/window_state.h"
 
 namespace {
@@ -89,6 +90,7 @@ public:
         }
         wake_.notify_all();
         for (std::thread& t : threads_) t.join();
+        ReleaseKeptBlocks();  // the run's picture buffers go back to the system
     }
     RunThreads(const RunThreads&) = delete;
     RunThreads& operator=(const RunThreads&) = delete;

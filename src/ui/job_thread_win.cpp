@@ -6,6 +6,7 @@
 
 #include "common/owners_win.h"
 #include "engine/job_win.h"
+#include "imaging/block_pool.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ PictureResult RunJobBesideWindow(const PictureJob& job, const JobRunner& run)
         while (PeekMessageW(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) DispatchMessageW(&message);
     }
     worker.join();
+    ReleaseKeptBlocks();
     g_running = false;
     return result;
 }

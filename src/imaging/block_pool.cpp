@@ -1,0 +1,83 @@
+#include "imaging/block_pool.h"
+
+#include <mutex>
+#include <utility>
+
+namespace {
+
+constexpr size_t kSmallest = size_t{1} << 20;  // below this the heap reuses memory well itself
+constexpr int kMaxKept = 8;
+constexpr size_t kMaxKeptBytes = size_t{48} << 20;
+
+// Requests are rounded up to whole megabytes, so a picture a few rows taller than the last
+// still fits its block.
+size_t Capacity(size_t bytes)
+{
+    return (bytes + kSmallest - 1) / kSmallest * kSmallest;
+}
+
+struct Kept {
+    void* block = nullptr;
+    size_t capacity = 0;
+};
+
+std::mutex lock;
+Kept kept[kMaxKept];
+size_t keptBytes = 0;
+
+}  // namespace
+
+void* TakeBlock(size_t bytes)
+{
+    if (bytes < kSmallest)
+        return ::operator new(bytes);
+    const size_t capacity = Capacity(bytes);
+    {
+        // The smallest kept block that fits, and not more than twice the size asked for.
+        std::lock_guard<std::mutex> guard(lock);
+        Kept* best = nullptr;
+        for (Kept& k : kept) {
+            if (k.block && k.capacity >= capacity && k.capacity <= 2 * capacity && (!best || k.capacity < best->capacity))
+                best = &k;
+        }
+        if (best) {
+            keptBytes -= best->capacity;
+            return std::exchange(best->block, nullptr);
+        }
+    }
+    return ::operator new(capacity);
+}
+
+void GiveBackBlock(void* block, size_t bytes)
+{
+    if (!block)
+        return;
+    if (bytes >= kSmallest) {
+        // A block handed out for a smaller request is at least this big.
+        const size_t capacity = Capacity(bytes);
+        std::lock_guard<std::mutex> guard(lock);
+        if (keptBytes + capacity <= kMaxKeptBytes) {
+            for (Kept& k : kept) {
+                if (!k.block) {
+                    k = {block, capacity};
+                    keptBytes += capacity;
+                    return;
+                }
+            }
+        }
+    }
+    ::operator delete(block);
+}
+
+void ReleaseKeptBlocks()
+{
+    Kept freed[kMaxKept];
+    {
+        std::lock_guard<std::mutex> guard(lock);
+        for (int i = 0; i < kMaxKept; ++i)
+            freed[i] = std::exchange(kept[i], Kept{});
+        keptBytes = 0;
+    }
+    for (const Kept& k : freed)
+        ::operator delete(k.block);
+}
