@@ -287,12 +287,12 @@ void ResizeColumns(const Plane& src, const AxisTaps& taps, const Plane& dst)
                 const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src.Row(first + k) + done));
                 const __m128i b = k + 1 < n ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(src.Row(first + k + 1) + done)) : zero;
                 const __m128i weights = _mm_set1_epi32(pairs[k / 2]);
-                const __m128i aLow = _mm_unpacklo_epi8(a, zero), aHigh = _mm_unpackhi_epi8(a, zero);
-                const __m128i bLow = _mm_unpacklo_epi8(b, zero), bHigh = _mm_unpackhi_epi8(b, zero);
-                s0 = _mm_add_epi32(s0, _mm_madd_epi16(_mm_unpacklo_epi16(aLow, bLow), weights));
-                s1 = _mm_add_epi32(s1, _mm_madd_epi16(_mm_unpackhi_epi16(aLow, bLow), weights));
-                s2 = _mm_add_epi32(s2, _mm_madd_epi16(_mm_unpacklo_epi16(aHigh, bHigh), weights));
-                s3 = _mm_add_epi32(s3, _mm_madd_epi16(_mm_unpackhi_epi16(aHigh, bHigh), weights));
+                // a0 b0 a1 b1 ... as bytes, then widened: the 16-bit pairs for the multiply-add.
+                const __m128i low = _mm_unpacklo_epi8(a, b), high = _mm_unpackhi_epi8(a, b);
+                s0 = _mm_add_epi32(s0, _mm_madd_epi16(_mm_unpacklo_epi8(low, zero), weights));
+                s1 = _mm_add_epi32(s1, _mm_madd_epi16(_mm_unpackhi_epi8(low, zero), weights));
+                s2 = _mm_add_epi32(s2, _mm_madd_epi16(_mm_unpacklo_epi8(high, zero), weights));
+                s3 = _mm_add_epi32(s3, _mm_madd_epi16(_mm_unpackhi_epi8(high, zero), weights));
             }
             const __m128i low = _mm_packs_epi32(_mm_sra_epi32(s0, shift), _mm_sra_epi32(s1, shift));
             const __m128i high = _mm_packs_epi32(_mm_sra_epi32(s2, shift), _mm_sra_epi32(s3, shift));
