@@ -45,7 +45,12 @@ void* TakeBlock(size_t bytes)
             return std::exchange(best->block, nullptr);
         }
     }
-    return ::operator new(capacity);
+    try {
+        return ::operator new(capacity);
+    } catch (const std::bad_alloc&) {
+        ReleaseKeptBlocks();  // memory is short: what we keep goes first
+        return ::operator new(capacity);
+    }
 }
 
 void GiveBackBlock(void* block, size_t bytes)
