@@ -15,8 +15,9 @@
 // A separable Lanczos-3 filter. Each output pixel is a weighted sum of the source pixels
 // around its centre; the weights of one axis are computed once (they depend only on the
 // output position) and kept as 16-bit fixed point, so the passes are integer
-// multiply-adds, two taps per SSE2 instruction in the column pass. For a reduction the kernel is stretched by the reduction factor, so that
-// it also low-passes away what the smaller picture cannot hold (no aliasing, no moire); for
+// multiply-adds, two taps per SSE2 instruction in both passes. For a reduction the kernel
+// is stretched by the reduction factor, so that it also low-passes away what the smaller
+// picture cannot hold (no aliasing, no moire); for
 // an enlargement it is plain 3-lobe interpolation. Source pixels beyond an edge repeat the
 // edge pixel. The two axes run one after the other through an 8-bit intermediate picture,
 // in whichever order costs fewer multiply-adds.
