@@ -1,5 +1,7 @@
 // A JPEG file through the engine's whole decode path: header, DCT-scaled
-// decode, orientation, colour profile and the final resample.
+// decode, orientation, colour profile and the final resample. The two-thread
+// decode runs beside the one-thread decode and must never disagree with it.
+#include <cstdlib>
 #include <string>
 
 #include "engine/jpeg_load.h"
@@ -19,5 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     Image picture;
     LoadJpeg(bytes, 60 + static_cast<int>(size % 7) * 20, size % 2 == 1, picture);
+
+    const int minWidth = static_cast<int>(size % 5) * 16;
+    Image two;
+    if (DecodeJpegOnTwoThreads(data, size, minWidth, 0, two)) {
+        Image one;
+        if (!DecodeJpeg(data, size, minWidth, 0, one) || one.width != two.width || one.height != two.height ||
+            one.pixels != two.pixels)
+            std::abort();
+    }
     return 0;
 }

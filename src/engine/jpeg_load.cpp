@@ -20,7 +20,7 @@ bool ScaleTo(Image& picture, Size2 target)
     return true;
 }
 
-bool LoadJpeg(const std::string& bytes, int size, bool keepSize, Image& out, OrientStep orient)
+bool LoadJpeg(const std::string& bytes, int size, bool keepSize, Image& out, int decodeThreads, OrientStep orient)
 {
     out.Clear();
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
@@ -39,7 +39,7 @@ bool LoadJpeg(const std::string& bytes, int size, bool keepSize, Image& out, Ori
         minWidth = header.width;
         minHeight = header.height;
     }
-    if (!DecodeJpeg(data, bytes.size(), minWidth, minHeight, out)) return false;
+    if (!DecodeJpeg(data, bytes.size(), minWidth, minHeight, out, decodeThreads)) return false;
     if (!orient(out, header.orientation)) {
         out.Clear();
         return false;

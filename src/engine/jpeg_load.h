@@ -22,5 +22,6 @@ using OrientStep = bool (*)(Image& picture, int orientation);
 // The JPEG in `bytes` with its longer side `size` (or its own size with
 // keepSize), upright by its EXIF orientation. False, and `out` empty, when the
 // bytes are no JPEG we can read or memory runs out on the way: a picture that
-// could not be turned is never saved lying on its side.
-bool LoadJpeg(const std::string& bytes, int size, bool keepSize, Image& out, OrientStep orient = ApplyOrientation);
+// could not be turned is never saved lying on its side. `decodeThreads` as in DecodeJpeg.
+bool LoadJpeg(const std::string& bytes, int size, bool keepSize, Image& out, int decodeThreads = 1,
+              OrientStep orient = ApplyOrientation);

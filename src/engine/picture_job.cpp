@@ -50,6 +50,7 @@ PictureJob StartPictureJob(const SettingsRecord& s, const FolderRecord& f, const
     PictureJob job = SettingsJob(s, f);
     job.quality = 0;
     job.outputFolder = desktop;
+    job.decodeThreads = 2;
     return job;
 }
 
@@ -60,6 +61,7 @@ PictureJob TestPictureJob(const SettingsRecord& s, const FolderRecord& f, const 
     job.text.mode = s.iTrProtextN;
     if (!runToFolder) job.outputFolder = desktop;
     job.testPicture = JoinPath(f.DataFolder, "Test2.jpg");
+    job.decodeThreads = 2;
     return job;
 }
 

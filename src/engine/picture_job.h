@@ -38,6 +38,8 @@ struct PictureJob {
     std::string runFolder;          // where the picture goes; made with the first picture
     std::string testPicture;        // when set, the picture is written here instead (the test command's Test2.jpg)
     bool keepNames = false;         // "v901_<source name>.jpg" instead of the next free number
+    int decodeThreads = 1;          // 2 for a picture made on its own: a large progressive JPEG then
+                                    // decodes on two threads; a batch keeps every core busy with pictures
     PhotoText text;
 };
 

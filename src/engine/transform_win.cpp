@@ -49,12 +49,12 @@ bool LoadMetafile(std::string&& bytes, const PictureProbe& probe, int size, bool
 
 } // namespace
 
-bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out)
+bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out, int decodeThreads)
 {
     out.Clear();
     std::string bytes;
     if (!ReadFileBytes(path, bytes, kMaxPictureFileBytes) || bytes.empty()) return false;
-    if (IsJpegData(bytes)) return LoadJpeg(bytes, size, keepSize, out);
+    if (IsJpegData(bytes)) return LoadJpeg(bytes, size, keepSize, out, decodeThreads);
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     // A header that claims a gigantic picture is refused before a decoder tries to allocate it.
     const PictureProbe probe = ProbePicture(data, bytes.size());
@@ -110,7 +110,7 @@ MadePicture MakePicture(const PictureJob& job)
     }
     const bool withText = job.text.mode != 0;
     Image picture;
-    if (!LoadPicture(source, JobSize(job), withText && job.text.keepSize, picture)) {
+    if (!LoadPicture(source, JobSize(job), withText && job.text.keepSize, picture, job.decodeThreads)) {
         made.failure = Failure(JobStop::Unreadable);
         return made;
     }

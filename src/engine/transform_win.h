@@ -9,8 +9,8 @@
 // Loads a picture file at the size the job needs: the longer side `size`, or
 // its own size when keepSize is set; upright by its EXIF orientation; in sRGB
 // (through its colour profile, if it has one). False for anything that is not
-// a readable picture.
-bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out);
+// a readable picture. `decodeThreads` as in PictureJob.
+bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out, int decodeThreads = 1);
 // The output file name in the job's run folder: the source's own name with
 // kept names, else the first free number from `first` on; a refusal with its
 // stop when every number is taken.

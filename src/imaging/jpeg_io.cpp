@@ -5,8 +5,12 @@
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>  // after jpeglib.h, as libjpeg's own examples have it
@@ -177,6 +181,317 @@ bool DecodeGuarded(Decoder* d, const DecodeRequest* req)
     return true;
 }
 
+
+// A progressive file spends nearly all of its decode in the entropy decoder, which runs
+// one scan at a time. But each of its AC scans carries a single component, and a
+// component's coefficients depend on its own scans only. So the file is read as two
+// streams that decode side by side: every segment and DC scan, plus either the luma or
+// the chroma AC scans. The luma stream decodes to grey (libjpeg then skips the chroma
+// components altogether), the chroma stream to YCbCr, whose Cb and Cr come out exactly as
+// in a decode of the whole file; the last step is libjpeg's own YCbCr to RGB arithmetic.
+// The streams are lists of pieces of the caller's bytes: nothing is copied.
+struct Piece {
+    const uint8_t* data;
+    size_t size;
+};
+
+struct SplitStreams {
+    std::vector<Piece> luma, chroma;
+};
+
+void AddPiece(std::vector<Piece>& stream, const uint8_t* data, size_t size)
+{
+    if (!stream.empty() && stream.back().data + stream.back().size == data)
+        stream.back().size += size;
+    else
+        stream.push_back({data, size});
+}
+
+bool IsRestartMarker(uint8_t marker)
+{
+    return marker >= 0xD0 && marker <= 0xD7;
+}
+
+// The end of a scan's entropy-coded data: the first marker that is not a restart marker
+// (0xFF 0x00 is a stuffed 0xFF byte). `size` when there is none.
+size_t EndOfScanData(const uint8_t* data, size_t size, size_t at)
+{
+    while (at < size) {
+        const void* ff = std::memchr(data + at, 0xFF, size - at);
+        if (!ff)
+            return size;
+        at = static_cast<size_t>(static_cast<const uint8_t*>(ff) - data);
+        if (at + 1 >= size)
+            return size;
+        const uint8_t next = data[at + 1];
+        if (next != 0x00 && !IsRestartMarker(next))
+            return at;
+        at += 2;
+    }
+    return size;
+}
+
+// Only a progressive Huffman-coded three-component file made of well-formed segments
+// is split; anything else (stray bytes, fill bytes, a cut file, more scans than we
+// decode, an AC scan of several components) is left to the one-stream decode, which
+// rules on it.
+bool SplitScans(const uint8_t* data, size_t size, SplitStreams& out)
+{
+    out = SplitStreams();
+    if (size < 4 || data[0] != 0xFF || data[1] != 0xD8)
+        return false;
+    int lumaId = -1;
+    int scans = 0;
+    size_t at = 2;
+    AddPiece(out.luma, data, 2);
+    AddPiece(out.chroma, data, 2);
+    while (at + 2 <= size) {
+        if (data[at] != 0xFF)
+            return false;
+        const uint8_t marker = data[at + 1];
+        if (marker == 0xD9) {
+            AddPiece(out.luma, data + at, 2);
+            AddPiece(out.chroma, data + at, 2);
+            return scans > 0;
+        }
+        if (at + 4 > size || marker == 0xFF || marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8))
+            return false;
+        const size_t length = size_t{data[at + 2]} << 8 | data[at + 3];
+        size_t end = at + 2 + length;
+        if (length < 2 || end > size)
+            return false;
+        bool toLuma = true, toChroma = true;
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame) {
+            // SOF2: precision, height, width, then three components of 3 bytes each.
+            if (marker != 0xC2 || lumaId >= 0 || length != 8 + 3 * 3 || data[at + 9] != 3)
+                return false;
+            lumaId = data[at + 10];
+        } else if (marker == 0xDA) {
+            const size_t count = length >= 3 ? data[at + 4] : 0;
+            if (lumaId < 0 || ++scans > kMaxScans || count == 0 || length != 6 + 2 * count)
+                return false;
+            if (data[at + 5 + 2 * count] != 0) {  // Ss: an AC scan
+                if (count != 1)
+                    return false;
+                toLuma = data[at + 5] == lumaId;
+                toChroma = !toLuma;
+            }
+            end = EndOfScanData(data, size, end);
+            if (end >= size)
+                return false;
+        }
+        if (toLuma)
+            AddPiece(out.luma, data + at, end - at);
+        if (toChroma)
+            AddPiece(out.chroma, data + at, end - at);
+        at = end;
+    }
+    return false;
+}
+
+// A libjpeg source over a list of pieces. Past the last piece it behaves like the memory
+// source at the end of its buffer: a warning (fatal to us) and an end marker.
+struct PieceSource {
+    jpeg_source_mgr pub;  // first: libjpeg sees only this part
+    const Piece* pieces;
+    size_t count, next;
+};
+
+void InitPieces(j_decompress_ptr) {}
+void TermPieces(j_decompress_ptr) {}
+
+boolean FillFromPieces(j_decompress_ptr cinfo)
+{
+    static const JOCTET kEnd[2] = {0xFF, JPEG_EOI};
+    auto* src = reinterpret_cast<PieceSource*>(cinfo->src);
+    if (src->next < src->count) {
+        src->pub.next_input_byte = src->pieces[src->next].data;
+        src->pub.bytes_in_buffer = src->pieces[src->next].size;
+        ++src->next;
+        return TRUE;
+    }
+    WARNMS(cinfo, JWRN_JPEG_EOF);
+    src->pub.next_input_byte = kEnd;
+    src->pub.bytes_in_buffer = 2;
+    return TRUE;
+}
+
+void SkipInPieces(j_decompress_ptr cinfo, long count)
+{
+    jpeg_source_mgr* src = cinfo->src;
+    while (count > 0 && static_cast<size_t>(count) > src->bytes_in_buffer) {
+        count -= static_cast<long>(src->bytes_in_buffer);
+        src->bytes_in_buffer = 0;
+        FillFromPieces(cinfo);
+    }
+    if (count > 0) {
+        src->next_input_byte += count;
+        src->bytes_in_buffer -= static_cast<size_t>(count);
+    }
+}
+
+struct HalfRequest {
+    const std::vector<Piece>* pieces;
+    int scale;
+    bool luma;               // grey into `plane`; otherwise YCbCr into `image`
+    int width, height;       // what the decode must come out at
+    uint8_t* plane;          // width x height, one byte a pixel
+    Image* image;
+};
+
+struct HalfDecoder {
+    Decoder d;
+    PieceSource source;
+};
+
+bool DecodeHalfGuarded(HalfDecoder* h, const HalfRequest* req)
+{
+    if (setjmp(h->d.err.jump))
+        return false;
+    jpeg_decompress_struct* cinfo = &h->d.cinfo;
+    jpeg_create_decompress(cinfo);
+    cinfo->mem->max_memory_to_use = kJpegMemoryLimit;
+    h->d.progress.progress_monitor = CheckScanCount;
+    cinfo->progress = &h->d.progress;
+    h->source.pub.init_source = InitPieces;
+    h->source.pub.fill_input_buffer = FillFromPieces;
+    h->source.pub.skip_input_data = SkipInPieces;
+    h->source.pub.resync_to_restart = jpeg_resync_to_restart;
+    h->source.pub.term_source = TermPieces;
+    h->source.pieces = req->pieces->data();
+    h->source.count = req->pieces->size();
+    cinfo->src = &h->source.pub;
+    jpeg_read_header(cinfo, TRUE);
+    cinfo->scale_num = static_cast<unsigned>(req->scale);
+    cinfo->scale_denom = 8;
+    cinfo->out_color_space = req->luma ? JCS_GRAYSCALE : JCS_YCbCr;
+    jpeg_start_decompress(cinfo);
+    if (static_cast<int>(cinfo->output_width) != req->width || static_cast<int>(cinfo->output_height) != req->height)
+        return false;
+    while (cinfo->output_scanline < cinfo->output_height) {
+        const int y = static_cast<int>(cinfo->output_scanline);
+        JSAMPROW rows[kRowBatch];
+        const int count = req->height - y < kRowBatch ? req->height - y : kRowBatch;
+        for (int i = 0; i < count; ++i)
+            rows[i] = req->luma ? req->plane + static_cast<size_t>(y + i) * static_cast<size_t>(req->width)
+                                : req->image->Row(y + i);
+        if (jpeg_read_scanlines(cinfo, rows, static_cast<JDIMENSION>(count)) == 0)
+            return false;
+    }
+    jpeg_finish_decompress(cinfo);
+    return true;
+}
+
+// Decodes one stream; answers its warning count, or -1 when it failed.
+long DecodeHalf(const HalfRequest& req)
+{
+    HalfDecoder h;
+    std::memset(&h, 0, sizeof h);
+    InstallErrorManager(h.d.err, h.d.cinfo.err);
+    const bool ok = DecodeHalfGuarded(&h, &req);
+    const long warnings = h.d.err.pub.num_warnings;
+    jpeg_destroy_decompress(&h.d.cinfo);
+    return ok ? warnings : -1;
+}
+
+// libjpeg's YCbCr to RGB (jdcolor.c): 16-bit fixed point, the same tables and rounding,
+// so the pixels are those its own conversion gives.
+struct YccTables {
+    int crR[256], cbB[256];
+    int32_t crG[256], cbG[256];
+    YccTables()
+    {
+        constexpr int kBits = 16;
+        constexpr int32_t kHalf = int32_t{1} << (kBits - 1);
+        auto fix = [](double x) { return static_cast<int32_t>(x * (1 << kBits) + 0.5); };
+        for (int i = 0; i < 256; ++i) {
+            const int32_t x = i - 128;
+            crR[i] = static_cast<int>((fix(1.40200) * x + kHalf) >> kBits);
+            cbB[i] = static_cast<int>((fix(1.77200) * x + kHalf) >> kBits);
+            crG[i] = -fix(0.71414) * x;
+            cbG[i] = -fix(0.34414) * x + kHalf;
+        }
+    }
+};
+
+uint8_t Clamp255(int v)
+{
+    return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+}
+
+// `image` holds Y (unused), Cb, Cr per pixel; it comes out BGR with Y from `plane`.
+void CombineYcc(const uint8_t* plane, Image& image)
+{
+    static const YccTables tables;
+    for (int y = 0; y < image.height; ++y) {
+        const uint8_t* luma = plane + static_cast<size_t>(y) * static_cast<size_t>(image.width);
+        uint8_t* px = image.Row(y);
+        for (int x = 0; x < image.width; ++x, px += 3) {
+            const int l = luma[x], cb = px[1], cr = px[2];
+            px[0] = Clamp255(l + tables.cbB[cb]);
+            px[1] = Clamp255(l + static_cast<int>((tables.cbG[cb] + tables.crG[cr]) >> 16));
+            px[2] = Clamp255(l + tables.crR[cr]);
+        }
+    }
+}
+
+bool Splittable(const jpeg_decompress_struct& cinfo)
+{
+    return cinfo.progressive_mode && !cinfo.arith_code && cinfo.num_components == 3 && cinfo.jpeg_color_space == JCS_YCbCr &&
+           int64_t{cinfo.image_width} * cinfo.image_height <= kMaxPixels;
+}
+
+// Below the lower bound a decode takes a few milliseconds, and a second thread buys
+// nothing. The second stream holds a second store of coefficients, as large as the first:
+// above the upper bound (up to 300 MB each) the one-stream decode keeps the memory.
+constexpr int64_t kSplitMinPixels = 2'000'000;
+constexpr int64_t kSplitMaxPixels = 50'000'000;
+
+bool WorthSplitting(const jpeg_decompress_struct& cinfo)
+{
+    const int64_t pixels = int64_t{cinfo.image_width} * cinfo.image_height;
+    return Splittable(cinfo) && pixels >= kSplitMinPixels && pixels <= kSplitMaxPixels;
+}
+
+// The whole decode of a split file at scale/8 into `out`. `header` has read the file's header.
+bool DecodeSplit(const uint8_t* data, size_t size, const jpeg_decompress_struct& header, int scale, Image& out)
+{
+    SplitStreams streams;
+    if (!SplitScans(data, size, streams))
+        return false;
+    // libjpeg sizes a scaled result as ceil(side * scale / 8).
+    const int width = static_cast<int>((int64_t{header.image_width} * scale + 7) / 8);
+    const int height = static_cast<int>((int64_t{header.image_height} * scale + 7) / 8);
+    std::vector<uint8_t, PooledAllocator<uint8_t>> plane;
+    try {
+        plane.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!out.Allocate(width, height))
+        return false;
+    const HalfRequest lumaReq{&streams.luma, scale, true, width, height, plane.data(), nullptr};
+    const HalfRequest chromaReq{&streams.chroma, scale, false, width, height, nullptr, &out};
+    long chromaWarnings = -1;
+    try {
+        std::thread chroma([&] { chromaWarnings = DecodeHalf(chromaReq); });
+        const long lumaWarnings = DecodeHalf(lumaReq);
+        chroma.join();
+        // The DC scans are in both streams, and so are their warnings: a sum within the
+        // limit is within it for the whole file too.
+        if (lumaWarnings < 0 || chromaWarnings < 0 || lumaWarnings + chromaWarnings > kMaxWarnings) {
+            out.Clear();
+            return false;
+        }
+    } catch (const std::system_error&) {  // no thread to be had
+        out.Clear();
+        return false;
+    }
+    CombineYcc(plane.data(), out);
+    return true;
+}
+
 }  // namespace
 
 bool ReadJpegHeader(const uint8_t* data, size_t size, JpegHeader& out)
@@ -217,7 +532,7 @@ int ChooseDctScale(int width, int height, int minWidth, int minHeight)
 
 // The stored size is checked against kMaxPixels right after the header, before libjpeg or
 // we allocate anything that grows with the picture.
-bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out)
+bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out, int threads)
 {
     out.Clear();
     if (!data || size == 0 || size > ULONG_MAX)
@@ -227,6 +542,13 @@ bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, I
     InstallErrorManager(d.err, d.cinfo.err);
     Image image;
     bool ok = ReadHeaderGuarded(&d, data, size);
+    if (ok && threads >= 2 && WorthSplitting(d.cinfo)) {
+        jpeg_destroy_decompress(&d.cinfo);
+        if (DecodeJpegOnTwoThreads(data, size, minWidth, minHeight, out))
+            return true;
+        // anything it does not take is for the one-thread decode to rule on
+        return DecodeJpeg(data, size, minWidth, minHeight, out, 1);
+    }
     // A CMYK picture's embedded profile says what its inks look like; an RGB or grey one's
     // is applied by the caller, on the pixels at the size it keeps.
     std::optional<SrgbTransform> cmykTransform;
@@ -239,4 +561,18 @@ bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, I
         return false;
     out = std::move(image);
     return true;
+}
+
+bool DecodeJpegOnTwoThreads(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out)
+{
+    out.Clear();
+    if (!data || size == 0 || size > ULONG_MAX)
+        return false;
+    Decoder d;
+    std::memset(&d, 0, sizeof d);
+    InstallErrorManager(d.err, d.cinfo.err);
+    bool ok = ReadHeaderGuarded(&d, data, size) && Splittable(d.cinfo);
+    ok = ok && DecodeSplit(data, size, d.cinfo, ChooseDctScale(d.cinfo.image_width, d.cinfo.image_height, minWidth, minHeight), out);
+    jpeg_destroy_decompress(&d.cinfo);
+    return ok;
 }

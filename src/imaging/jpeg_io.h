@@ -23,6 +23,12 @@ int ChooseDctScale(int width, int height, int minWidth, int minHeight);
 // early or a flood of warnings fails. out is empty on failure. Reentrant, like everything here.
 // CMYK comes out as sRGB through the file's CMYK profile, or naively without a usable one; an
 // RGB or grey file's profile is left to ConvertToSrgb (imaging/colour.h).
-bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out);
+// With threads >= 2 a large progressive colour file decodes its luma and its chroma scans on
+// two threads, to the same pixels; for a picture decoded on its own, not beside others.
+bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out, int threads = 1);
+// That two-thread decode alone, at any size: false, and `out` empty, for a file that is not a
+// progressive three-component YCbCr file of well-formed segments, or when any part fails.
+// Whenever it succeeds, the one-thread decode gives the same pixels.
+bool DecodeJpegOnTwoThreads(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out);
 // Baseline JPEG, quality 1..100 (anything else fails), optimised Huffman tables, 4:2:0, JFIF 300 dpi, no other markers.
 bool EncodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out);

@@ -17,6 +17,6 @@ TEST(LoadJpeg, APictureThatCannotBeTurnedFails)
     const std::string jpeg(encoded.begin(), encoded.end());
     Image out;
     ASSERT_TRUE(LoadJpeg(jpeg, 200, false, out));
-    EXPECT_FALSE(LoadJpeg(jpeg, 200, false, out, [](Image&, int) { return false; }));  // memory ran out
+    EXPECT_FALSE(LoadJpeg(jpeg, 200, false, out, 1, [](Image&, int) { return false; }));  // memory ran out
     EXPECT_TRUE(out.Empty());
 }

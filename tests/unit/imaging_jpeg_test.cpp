@@ -33,6 +33,7 @@ struct RawJpeg {
     int adobeMarker = -1;                // -1: libjpeg's default for the stored space
     std::function<uint8_t(int x, int y, int c)> pixel = [](int x, int y, int c) { return uint8_t(x * y + c * 50); };
     bool progressive = false;
+    int lumaH = 0, lumaV = 0;  // sampling of the first component; 0: libjpeg's default (2 x 2)
     int restartInterval = 0;
     std::vector<jpeg_scan_info> scans = {};
     Bytes icc = {};  // written as APP2 chunks
@@ -57,6 +58,8 @@ Bytes Encode(const RawJpeg& raw)
     if (raw.adobeMarker >= 0)
         c.write_Adobe_marker = raw.adobeMarker;
     jpeg_set_quality(&c, 95, TRUE);
+    if (raw.lumaH)
+        c.comp_info[0].h_samp_factor = raw.lumaH, c.comp_info[0].v_samp_factor = raw.lumaV;
     if (raw.progressive)
         jpeg_simple_progression(&c);
     if (!raw.scans.empty())
@@ -387,6 +390,74 @@ TEST(ImagingJpegDecode, ToleratesAFewWarningsButNotAFloodNorEndlessScans)
             raw.scans.push_back({1, {0, 0, 0, 0}, k, k, al == 7 ? 0 : al + 1, al});
     const Bytes many = Encode(raw);
     EXPECT_FALSE(DecodeJpeg(many.data(), many.size(), 0, 0, image)) << "512 scans";
+}
+
+TEST(ImagingJpegDecode, TwoThreadsGiveThePixelsOfOneOrLeaveTheFileToIt)
+{
+    auto same = [](const Image& a, const Image& b) {
+        return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
+    };
+    auto detail = [](int x, int y, int c) { return uint8_t((x * x + y * 3) * (c + 1) + ((x ^ y) & 31)); };
+    Bytes colour;
+    // Odd sizes, the four usual samplings, every DCT scale.
+    for (const auto& [h, v] : {std::pair{2, 2}, {2, 1}, {1, 1}, {1, 2}}) {
+        const Bytes jpeg = Encode({.width = 203, .height = 117, .pixel = detail, .progressive = true, .lumaH = h, .lumaV = v});
+        for (int m = 1; m <= 8; ++m) {
+            const int minWidth = (203 * m + 7) / 8;
+            Image one, two;
+            ASSERT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size(), minWidth, 0, one));
+            ASSERT_TRUE(DecodeJpegOnTwoThreads(jpeg.data(), jpeg.size(), minWidth, 0, two)) << h << "x" << v << " at " << m << "/8";
+            EXPECT_TRUE(same(one, two)) << h << "x" << v << " at " << m << "/8";
+        }
+        colour = jpeg;
+    }
+
+    // Wherever a byte is damaged, a two-thread success means the same pixels from one thread.
+    int decoded = 0;
+    for (size_t at = 2; at < colour.size(); at += colour.size() / 60) {
+        Bytes bad = colour;
+        bad[at] ^= 0x5A;
+        Image one, two;
+        const bool okOne = DecodeJpeg(bad.data(), bad.size(), 0, 0, one);
+        if (!DecodeJpegOnTwoThreads(bad.data(), bad.size(), 0, 0, two))
+            continue;
+        ++decoded;
+        EXPECT_TRUE(okOne && same(one, two)) << "byte " << at;
+    }
+    EXPECT_GT(decoded, 10);
+
+    // Files it leaves to the one-thread decode.
+    Bytes stray = colour;
+    stray.insert(stray.begin() + 2, {0x55, 0xFF, 0xFE, 0x00, 0x02});
+    // One DC scan and 63 x 4 AC scans each for luma and for Cb: neither stream has too
+    // many, the file has.
+    RawJpeg manyScans{.width = 8, .height = 8};
+    manyScans.scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
+    for (int c = 0; c < 2; ++c)
+        for (int k = 1; k < 64; ++k)
+            for (int al = 3; al >= 0; --al)
+                manyScans.scans.push_back({1, {c, 0, 0, 0}, k, k, al == 3 ? 0 : al + 1, al});
+    const struct {
+        const char* rule;
+        Bytes data;
+    } refused[] = {
+        {"baseline", Encode({})},
+        {"grey", Encode({.input = JCS_GRAYSCALE, .components = 1, .progressive = true})},
+        {"RGB stored as RGB", Encode({.stored = JCS_RGB, .progressive = true})},
+        {"a stray byte before a marker", stray},
+        {"cut before its end marker", Bytes(colour.begin(), colour.end() - 2)},
+        {"more scans than we decode", Encode(manyScans)},
+    };
+    for (const auto& row : refused) {
+        Image image;
+        ASSERT_TRUE(image.Allocate(3, 3));
+        EXPECT_FALSE(DecodeJpegOnTwoThreads(row.data.data(), row.data.size(), 0, 0, image)) << row.rule;
+        EXPECT_TRUE(image.Empty()) << row.rule;
+    }
+    Image one, two;
+    ASSERT_TRUE(DecodeJpeg(stray.data(), stray.size(), 0, 0, one, 1));
+    ASSERT_TRUE(DecodeJpeg(stray.data(), stray.size(), 0, 0, two, 2));
+    EXPECT_TRUE(same(one, two));
 }
 
 }  // namespace

@@ -320,6 +320,23 @@ TEST_F(Engine, HostileFilesFailQuietly)
     EXPECT_TRUE(last_.message.empty());
 }
 
+// The two-thread decode in the Windows build (its libjpeg-turbo, its threads).
+TEST(JpegDecode, TwoThreadsGiveThePixelsOfOne)
+{
+    const char* source = std::getenv("VARBO_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "CTest passes VARBO_SOURCE_DIR";
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(std::string("Z:") + source + "/fuzz/corpus/jpeg_load/progressive.jpg", bytes));
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    for (int minWidth : {0, 20}) {
+        Image one, two;
+        ASSERT_TRUE(DecodeJpeg(data, bytes.size(), minWidth, 0, one));
+        ASSERT_TRUE(DecodeJpegOnTwoThreads(data, bytes.size(), minWidth, 0, two)) << minWidth;
+        EXPECT_EQ(one.width * 10000 + one.height, two.width * 10000 + two.height);
+        EXPECT_TRUE(one.pixels == two.pixels) << minWidth;
+    }
+}
+
 TEST_F(Engine, WebpPicturesComeOutOnWhiteWhateverTheirName)
 {
     // 64 x 48, lossless: the left half red, the right half transparent (made with libwebp's encoder).
