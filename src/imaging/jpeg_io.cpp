@@ -110,6 +110,21 @@ bool ReadHeaderGuarded(Decoder* d, const uint8_t* data, size_t size)
     return true;
 }
 
+// Reads the header into a fresh decompressor and hands it to `use`, whose answer is the
+// result; false when the header cannot be read. The decompressor is destroyed on every path.
+template <class Use>
+bool WithHeaderRead(const uint8_t* data, size_t size, Use use)
+{
+    if (!data || size == 0 || size > ULONG_MAX)
+        return false;
+    Decoder d;
+    std::memset(&d, 0, sizeof d);
+    InstallErrorManager(d.err, d.cinfo.err);
+    const bool ok = ReadHeaderGuarded(&d, data, size) && use(d);
+    jpeg_destroy_decompress(&d.cinfo);
+    return ok;
+}
+
 uint8_t MultiplyBytes(unsigned a, unsigned b)
 {
     return static_cast<uint8_t>((a * b + 127) / 255);
@@ -497,20 +512,13 @@ bool DecodeSplit(const uint8_t* data, size_t size, const jpeg_decompress_struct&
 bool ReadJpegHeader(const uint8_t* data, size_t size, JpegHeader& out)
 {
     out = JpegHeader();
-    if (!data || size == 0 || size > ULONG_MAX)
-        return false;
-    Decoder d;
-    std::memset(&d, 0, sizeof d);
-    InstallErrorManager(d.err, d.cinfo.err);
-    const bool ok = ReadHeaderGuarded(&d, data, size);
-    if (ok) {
+    return WithHeaderRead(data, size, [&](const Decoder& d) {
         out.width = static_cast<int>(d.cinfo.image_width);
         out.height = static_cast<int>(d.cinfo.image_height);
         out.progressive = d.cinfo.progressive_mode != 0;
         out.orientation = ReadExifOrientation(data, size);
-    }
-    jpeg_destroy_decompress(&d.cinfo);
-    return ok;
+        return true;
+    });
 }
 
 // Never above 8/8: libjpeg-turbo can enlarge in the DCT domain (up to 16/8), but it does so
@@ -535,28 +543,23 @@ int ChooseDctScale(int width, int height, int minWidth, int minHeight)
 bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out, int threads)
 {
     out.Clear();
-    if (!data || size == 0 || size > ULONG_MAX)
-        return false;
-    Decoder d;
-    std::memset(&d, 0, sizeof d);
-    InstallErrorManager(d.err, d.cinfo.err);
     Image image;
-    bool ok = ReadHeaderGuarded(&d, data, size);
-    if (ok && threads >= 2 && WorthSplitting(d.cinfo)) {
-        jpeg_destroy_decompress(&d.cinfo);
-        if (DecodeJpegOnTwoThreads(data, size, minWidth, minHeight, out))
-            return true;
-        // anything it does not take is for the one-thread decode to rule on
-        return DecodeJpeg(data, size, minWidth, minHeight, out, 1);
-    }
-    // A CMYK picture's embedded profile says what its inks look like; an RGB or grey one's
-    // is applied by the caller, on the pixels at the size it keeps.
-    std::optional<SrgbTransform> cmykTransform;
-    if (ok && IsCmyk(d.cinfo))
-        cmykTransform.emplace(ExtractIccProfile(data, size), d.cinfo.saw_Adobe_marker ? PixelLayout::CmykInverted : PixelLayout::Cmyk);
-    const DecodeRequest req{minWidth, minHeight, cmykTransform ? &*cmykTransform : nullptr, &image};
-    ok = ok && DecodeGuarded(&d, &req);
-    jpeg_destroy_decompress(&d.cinfo);
+    bool split = false;
+    const bool ok = WithHeaderRead(data, size, [&](Decoder& d) {
+        split = threads >= 2 && WorthSplitting(d.cinfo);
+        if (split)
+            return false;
+        // A CMYK picture's embedded profile says what its inks look like; an RGB or grey one's
+        // is applied by the caller, on the pixels at the size it keeps.
+        std::optional<SrgbTransform> cmykTransform;
+        if (IsCmyk(d.cinfo))
+            cmykTransform.emplace(ExtractIccProfile(data, size), d.cinfo.saw_Adobe_marker ? PixelLayout::CmykInverted : PixelLayout::Cmyk);
+        const DecodeRequest req{minWidth, minHeight, cmykTransform ? &*cmykTransform : nullptr, &image};
+        return DecodeGuarded(&d, &req);
+    });
+    // A file the two-thread decode does not take is for the one-thread decode to rule on.
+    if (split)
+        return DecodeJpegOnTwoThreads(data, size, minWidth, minHeight, out) || DecodeJpeg(data, size, minWidth, minHeight, out, 1);
     if (!ok)
         return false;
     out = std::move(image);
@@ -566,13 +569,8 @@ bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, I
 bool DecodeJpegOnTwoThreads(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out)
 {
     out.Clear();
-    if (!data || size == 0 || size > ULONG_MAX)
-        return false;
-    Decoder d;
-    std::memset(&d, 0, sizeof d);
-    InstallErrorManager(d.err, d.cinfo.err);
-    bool ok = ReadHeaderGuarded(&d, data, size) && Splittable(d.cinfo);
-    ok = ok && DecodeSplit(data, size, d.cinfo, ChooseDctScale(d.cinfo.image_width, d.cinfo.image_height, minWidth, minHeight), out);
-    jpeg_destroy_decompress(&d.cinfo);
-    return ok;
+    return WithHeaderRead(data, size, [&](const Decoder& d) {
+        return Splittable(d.cinfo) &&
+               DecodeSplit(data, size, d.cinfo, ChooseDctScale(d.cinfo.image_width, d.cinfo.image_height, minWidth, minHeight), out);
+    });
 }
