@@ -196,14 +196,14 @@ bool DecodeGuarded(Decoder* d, const DecodeRequest* req)
     return true;
 }
 
-
 // A progressive file spends nearly all of its decode in the entropy decoder, which runs
 // one scan at a time. But each of its AC scans carries a single component, and a
 // component's coefficients depend on its own scans only. So the file is read as two
 // streams that decode side by side: every segment and DC scan, plus either the luma or
-// the chroma AC scans. The luma stream decodes to grey (libjpeg then skips the chroma
-// components altogether), the chroma stream to YCbCr, whose Cb and Cr come out exactly as
-// in a decode of the whole file; the last step is libjpeg's own YCbCr to RGB arithmetic.
+// the chroma AC scans. The luma stream decodes to grey (libjpeg then leaves out the
+// chroma components' IDCT and upsampling), the chroma stream to YCbCr, whose Cb and Cr
+// come out exactly as in a decode of the whole file; the last step is libjpeg's own YCbCr
+// to RGB arithmetic.
 // The streams are lists of pieces of the caller's bytes: nothing is copied.
 struct Piece {
     const uint8_t* data;
