@@ -91,13 +91,19 @@ struct DecodeRequest {
     Image* image;
 };
 
-// Creates the decompressor and reads the header; called only from inside a guarded function.
-void StartReading(Decoder* d, const uint8_t* data, size_t size)
+// Creates the decompressor with our limits; called only from inside a guarded function.
+void CreateDecompressor(Decoder* d)
 {
     jpeg_create_decompress(&d->cinfo);
     d->cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
     d->progress.progress_monitor = CheckScanCount;
     d->cinfo.progress = &d->progress;
+}
+
+// Creates the decompressor and reads the header; called only from inside a guarded function.
+void StartReading(Decoder* d, const uint8_t* data, size_t size)
+{
+    CreateDecompressor(d);
     jpeg_mem_src(&d->cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(&d->cinfo, TRUE);
 }
@@ -349,10 +355,10 @@ void SkipInPieces(j_decompress_ptr cinfo, long count)
 struct HalfRequest {
     const std::vector<Piece>* pieces;
     int scale;
-    bool luma;               // grey into `plane`; otherwise YCbCr into `image`
-    int width, height;       // what the decode must come out at
-    uint8_t* plane;          // width x height, one byte a pixel
-    Image* image;
+    bool luma;          // grey, one byte a pixel; otherwise YCbCr, three
+    int width, height;  // what the decode must come out at
+    uint8_t* rows;      // where its rows go, `stride` bytes apart
+    size_t stride;
 };
 
 struct HalfDecoder {
@@ -365,10 +371,7 @@ bool DecodeHalfGuarded(HalfDecoder* h, const HalfRequest* req)
     if (setjmp(h->d.err.jump))
         return false;
     jpeg_decompress_struct* cinfo = &h->d.cinfo;
-    jpeg_create_decompress(cinfo);
-    cinfo->mem->max_memory_to_use = kJpegMemoryLimit;
-    h->d.progress.progress_monitor = CheckScanCount;
-    cinfo->progress = &h->d.progress;
+    CreateDecompressor(&h->d);
     h->source.pub.init_source = InitPieces;
     h->source.pub.fill_input_buffer = FillFromPieces;
     h->source.pub.skip_input_data = SkipInPieces;
@@ -389,8 +392,7 @@ bool DecodeHalfGuarded(HalfDecoder* h, const HalfRequest* req)
         JSAMPROW rows[kRowBatch];
         const int count = req->height - y < kRowBatch ? req->height - y : kRowBatch;
         for (int i = 0; i < count; ++i)
-            rows[i] = req->luma ? req->plane + static_cast<size_t>(y + i) * static_cast<size_t>(req->width)
-                                : req->image->Row(y + i);
+            rows[i] = req->rows + static_cast<size_t>(y + i) * req->stride;
         if (jpeg_read_scanlines(cinfo, rows, static_cast<JDIMENSION>(count)) == 0)
             return false;
     }
@@ -486,8 +488,8 @@ bool DecodeSplit(const uint8_t* data, size_t size, const jpeg_decompress_struct&
     }
     if (!out.Allocate(width, height))
         return false;
-    const HalfRequest lumaReq{&streams.luma, scale, true, width, height, plane.data(), nullptr};
-    const HalfRequest chromaReq{&streams.chroma, scale, false, width, height, nullptr, &out};
+    const HalfRequest lumaReq{&streams.luma, scale, true, width, height, plane.data(), static_cast<size_t>(width)};
+    const HalfRequest chromaReq{&streams.chroma, scale, false, width, height, out.pixels.data(), static_cast<size_t>(out.stride)};
     long chromaWarnings = -1;
     try {
         std::thread chroma([&] { chromaWarnings = DecodeHalf(chromaReq); });
