@@ -30,6 +30,17 @@ target_link_libraries(varbo_core PUBLIC JPEG::JPEG)
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(VARBO_IMAGING_LIBS REQUIRED IMPORTED_TARGET lcms2 libwebp libwebpdemux zlib)
 target_link_libraries(varbo_core PUBLIC PkgConfig::VARBO_IMAGING_LIBS)
+# libheif with libde265 and dav1d: built natively by scripts/setup from the
+# same sources as the Windows build.
+set(VARBO_HEIF_NATIVE ${CMAKE_SOURCE_DIR}/build/deps/heif-native CACHE PATH "Where scripts/setup builds libheif natively")
+if(NOT EXISTS ${VARBO_HEIF_NATIVE}/lib/libheif.a)
+    message(FATAL_ERROR "libheif.a is missing under ${VARBO_HEIF_NATIVE}: run scripts/setup")
+endif()
+find_package(Threads REQUIRED)
+target_include_directories(varbo_core SYSTEM PUBLIC ${VARBO_HEIF_NATIVE}/include)
+target_compile_definitions(varbo_core PUBLIC LIBHEIF_STATIC_BUILD)
+target_link_libraries(varbo_core PUBLIC ${VARBO_HEIF_NATIVE}/lib/libheif.a ${VARBO_HEIF_NATIVE}/lib/libde265.a
+    ${VARBO_HEIF_NATIVE}/lib/libdav1d.a Threads::Threads ${CMAKE_DL_LIBS} m)
 
 find_package(GTest REQUIRED)
 include(GoogleTest)

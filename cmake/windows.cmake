@@ -20,9 +20,15 @@ varbo_deps_library(mozjpeg_static ${VARBO_DEPS_DIR}/mozjpeg libmozjpeg.a)
 varbo_deps_library(webpdecoder_static ${VARBO_DEPS_DIR}/webp libwebpdecoder.a)
 varbo_deps_library(webpdemux_static ${VARBO_DEPS_DIR}/webp libwebpdemux.a)
 set_target_properties(webpdemux_static PROPERTIES INTERFACE_LINK_LIBRARIES webpdecoder_static)
+# libheif (HEIC/HEIF and AVIF) with its decoders libde265 (HEVC) and dav1d (AV1), in one prefix.
+varbo_deps_library(heif_static ${VARBO_DEPS_DIR}/heif libheif.a)
+varbo_deps_library(de265_static ${VARBO_DEPS_DIR}/heif libde265.a)
+varbo_deps_library(dav1d_static ${VARBO_DEPS_DIR}/heif libdav1d.a)
+set_target_properties(heif_static PROPERTIES INTERFACE_LINK_LIBRARIES "de265_static;dav1d_static"
+    INTERFACE_COMPILE_DEFINITIONS "LIBHEIF_STATIC_BUILD;LIBDE265_STATIC_BUILD")
 # zlib (for PNG's compressed profiles) from Debian's MinGW package.
 find_library(VARBO_ZLIB NAMES libz.a REQUIRED)
-target_link_libraries(varbo_core PUBLIC jpeg_static mozjpeg_static lcms2_static webpdemux_static ${VARBO_ZLIB})
+target_link_libraries(varbo_core PUBLIC jpeg_static mozjpeg_static lcms2_static webpdemux_static heif_static ${VARBO_ZLIB})
 
 # Everything Windows-facing except the entry point, so tests can link it too.
 # UNICODE is off on purpose: the program uses the ...A functions with a UTF-8

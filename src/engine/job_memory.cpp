@@ -25,6 +25,14 @@ uint64_t EstimateJobPeakBytes(const PictureHeaderFacts& f, uint64_t fileBytes, i
         const int m = ChooseDctScale(static_cast<int>(w), static_cast<int>(h), minSide, minSide);
         decoded = ((w * m + 7) / 8) * ((h * m + 7) / 8) * 3;
         if (f.progressive) extra = w * h * 3;  // 16-bit coefficients of Y and two quarter-size chroma planes
+    } else if (f.heif) {
+        // The codec's own picture, libheif's copy of it and, for a turned or cropped picture,
+        // the turned copy: planes of up to 3 bytes a pixel each (8-bit 4:4:4, or 10-bit 4:2:0).
+        // Reduced by a whole factor on the way to BGR, the result is at most twice the target.
+        const uint64_t minSide = 2 * std::max(target.width, target.height);
+        const uint64_t factor = std::max<uint64_t>(1, std::max(w, h) / std::max<uint64_t>(1, minSide));
+        decoded = ((w + factor - 1) / factor) * ((h + factor - 1) / factor) * 3;
+        extra = w * h * 9;
     } else {
         decoded = w * h * 3;
         extra = w * h * 4;  // GDI+'s own bitmap
@@ -46,6 +54,7 @@ PictureHeaderFacts FactsFromHead(const uint8_t* head, size_t size)
         facts.width = header.width;
         facts.height = header.height;
     } else {
+        facts.heif = probe.format == PictureFormat::Heif;
         facts.width = probe.width;
         facts.height = probe.height;
     }

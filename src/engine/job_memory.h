@@ -10,12 +10,14 @@ struct PictureHeaderFacts {
     bool jpeg = false;
     bool progressive = false;
     int64_t width = 0, height = 0;  // as stored
+    bool heif = false;          // HEVC or AV1: decoded at full size, whatever the target
 };
 
 // Bytes at the job's peak: the file in memory, the decoded picture (for a
 // JPEG at its DCT-reduced size), the turned copy and the resampler's
 // intermediate and result; a progressive JPEG also holds its coefficients
-// whole; other formats go through a 32-bit GDI+ bitmap at full size first.
+// whole; a HEIF picture holds its planes at full size several times over;
+// other formats go through a 32-bit GDI+ bitmap at full size first.
 // A picture whose header says nothing counts as ten times its file, and 64 MB.
 uint64_t EstimateJobPeakBytes(const PictureHeaderFacts& facts, uint64_t fileBytes, int targetSize);
 

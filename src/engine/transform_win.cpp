@@ -8,6 +8,7 @@
 #include "common/folders_win.h"
 #include "common/text.h"
 #include "engine/failure_messages.h"
+#include "engine/heif_load.h"
 #include "engine/jpeg_load.h"
 #include "engine/output_names.h"
 #include "engine/photo_text.h"
@@ -60,6 +61,7 @@ bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out, i
     const PictureProbe probe = ProbePicture(data, bytes.size());
     if (!ClaimedSizeAcceptable(probe)) return false;
     if (probe.format == PictureFormat::Webp) return LoadWebp(bytes, size, keepSize, out);
+    if (probe.format == PictureFormat::Heif) return LoadHeif(bytes, size, keepSize, out, decodeThreads);
     if (probe.format == PictureFormat::Emf || probe.format == PictureFormat::Wmf)
         return LoadMetafile(std::move(bytes), probe, size, keepSize, out);
     const std::vector<uint8_t> profile = ExtractIccProfile(data, bytes.size());

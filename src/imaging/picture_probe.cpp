@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "imaging/file_structure.h"
 #include "imaging/image.h"
@@ -44,6 +46,130 @@ void ProbeWebp(const uint8_t* data, size_t size, PictureProbe& out)
         out.width = int64_t{Le24(payload + 4)} + 1;
         out.height = int64_t{Le24(payload + 7)} + 1;
     }
+}
+
+// ISO base media file format boxes (ISO/IEC 14496-12): a 32-bit size (1: a 64-bit size
+// follows the type; 0: to the end of the data) and a four-character type.
+struct Box {
+    uint32_t type = 0;
+    const uint8_t* payload = nullptr;
+    size_t size = 0;
+};
+
+constexpr uint32_t FourCc(const char (&s)[5])
+{
+    return uint32_t(uint8_t(s[0])) << 24 | uint32_t(uint8_t(s[1])) << 16 | uint32_t(uint8_t(s[2])) << 8 | uint8_t(s[3]);
+}
+
+// The boxes one after another in data[0, size); stops at the first that does not fit.
+template <class Visit>
+void ForEachBox(const uint8_t* data, size_t size, Visit visit)
+{
+    size_t at = 0;
+    while (size - at >= 8) {
+        uint64_t length = Be32(data + at);
+        size_t header = 8;
+        if (length == 1) {
+            if (size - at < 16) return;
+            length = uint64_t{Be32(data + at + 8)} << 32 | Be32(data + at + 12);
+            header = 16;
+        } else if (length == 0) {
+            length = size - at;
+        }
+        if (length < header || length > size - at) return;
+        Box box{Be32(data + at + 4), data + at + header, static_cast<size_t>(length - header)};
+        if (!visit(box)) return;
+        at += static_cast<size_t>(length);
+    }
+}
+
+// The brands of a still-image HEIF file, with HEVC or AV1 inside. Plain MP4 and QuickTime
+// video (isom, mp41, qt) are not among them.
+bool IsHeifBrand(uint32_t brand)
+{
+    for (uint32_t b : {FourCc("heic"), FourCc("heix"), FourCc("hevc"), FourCc("hevx"), FourCc("heim"), FourCc("heis"),
+                       FourCc("mif1"), FourCc("msf1"), FourCc("avif"), FourCc("avis")})
+        if (brand == b) return true;
+    return false;
+}
+
+// The primary item (pitm), its properties (iprp: ipco holds them, ipma tells which belong to
+// which item), and of those the spatial extent and rotation.
+void ProbeHeifMeta(const Box& meta, PictureProbe& out)
+{
+    if (meta.size < 4) return;
+    uint32_t primary = 0;
+    bool havePrimary = false;
+    Box ipco, ipma;
+    ForEachBox(meta.payload + 4, meta.size - 4, [&](const Box& box) {  // after version and flags
+        if (box.type == FourCc("pitm") && box.size >= 6) {
+            primary = box.payload[0] == 0 ? (uint32_t{box.payload[4]} << 8 | box.payload[5])
+                                          : (box.size >= 8 ? Be32(box.payload + 4) : 0);
+            havePrimary = true;
+        } else if (box.type == FourCc("iprp")) {
+            ForEachBox(box.payload, box.size, [&](const Box& inner) {
+                if (inner.type == FourCc("ipco") && !ipco.payload) ipco = inner;
+                if (inner.type == FourCc("ipma") && !ipma.payload) ipma = inner;
+                return true;
+            });
+        }
+        return true;
+    });
+    if (!havePrimary || !ipco.payload || !ipma.payload || ipma.size < 8) return;
+
+    // The 1-based indices of the primary item's properties.
+    std::vector<uint32_t> indices;
+    const uint8_t version = ipma.payload[0];
+    const bool wideIndex = ipma.payload[3] & 1;
+    const uint8_t* p = ipma.payload + 8;
+    const uint8_t* end = ipma.payload + ipma.size;
+    for (uint32_t entries = Be32(ipma.payload + 4), e = 0; e < entries; ++e) {
+        const size_t idBytes = version < 1 ? 2 : 4;
+        if (size_t(end - p) < idBytes + 1) return;
+        const uint32_t item = idBytes == 2 ? (uint32_t{p[0]} << 8 | p[1]) : Be32(p);
+        const uint8_t count = p[idBytes];
+        p += idBytes + 1;
+        const size_t associationBytes = wideIndex ? 2 : 1;
+        if (size_t(end - p) < associationBytes * count) return;
+        for (int i = 0; i < count; ++i, p += associationBytes)
+            if (item == primary) indices.push_back(wideIndex ? ((uint32_t{p[0]} << 8 | p[1]) & 0x7fff) : (p[0] & 0x7f));
+        if (item == primary) break;
+    }
+
+    uint32_t index = 0;
+    bool turned = false;
+    ForEachBox(ipco.payload, ipco.size, [&](const Box& property) {
+        ++index;
+        if (std::find(indices.begin(), indices.end(), index) == indices.end()) return true;
+        if (property.type == FourCc("ispe") && property.size >= 12) {
+            out.width = Be32(property.payload + 4);
+            out.height = Be32(property.payload + 8);
+        } else if (property.type == FourCc("irot") && property.size >= 1) {
+            turned = (property.payload[0] & 3) % 2 == 1;
+        }
+        return true;
+    });
+    if (turned) std::swap(out.width, out.height);
+}
+
+bool ProbeHeif(const uint8_t* data, size_t size, PictureProbe& out)
+{
+    if (size < 16 || Be32(data + 4) != FourCc("ftyp")) return false;
+    bool heif = false;
+    ForEachBox(data, size, [&](const Box& box) {
+        if (box.type == FourCc("ftyp")) {
+            // The major brand, the minor version, then the compatible brands.
+            for (size_t at = 0; at + 4 <= box.size; at += 4)
+                if (at != 4 && IsHeifBrand(Be32(box.payload + at))) heif = true;
+            if (!heif) return false;
+            out.format = PictureFormat::Heif;
+        } else if (box.type == FourCc("meta")) {
+            ProbeHeifMeta(box, out);
+            return false;
+        }
+        return true;
+    });
+    return heif;
 }
 
 int32_t Le32s(const uint8_t* p) { return static_cast<int32_t>(Le32(p)); }
@@ -123,7 +249,7 @@ PictureProbe ProbePicture(const uint8_t* data, size_t size)
     } else if (size >= 20 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WEBP", 4) == 0) {
         out.format = PictureFormat::Webp;
         ProbeWebp(data, size, out);
-    } else if (!ProbeEmf(data, size, out)) {
+    } else if (!ProbeHeif(data, size, out) && !ProbeEmf(data, size, out)) {
         ProbeWmf(data, size, out);
     }
     return out;

@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Webp, Emf, Wmf };
+// Heif: the HEIF container, whichever codec it holds (HEIC, HEIF, Canon's and Sony's HIF, AVIF).
+enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Webp, Emf, Wmf, Heif };
 
 struct PictureProbe {
     PictureFormat format = PictureFormat::Unknown;
@@ -18,6 +19,8 @@ constexpr int kMetafileDpi = 96;
 
 // For an EMF, the frame of its header; for a placeable WMF, its box. A WMF
 // without the placeable header is a Wmf of size 0: it does not say its size.
+// A HEIF file is told by the brands of its ftyp box; its size is the spatial
+// extent (ispe) of its primary image, sides swapped by a quarter turn (irot).
 PictureProbe ProbePicture(const uint8_t* data, size_t size);
 // False when the header claims a size we never decode (over kMaxPixels or a side over kMaxSide).
 bool ClaimedSizeAcceptable(const PictureProbe& probe);

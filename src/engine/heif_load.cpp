@@ -1,0 +1,31 @@
+#include "engine/heif_load.h"
+
+#include <algorithm>
+#include <thread>
+
+#include "engine/jpeg_load.h"
+#include "engine/output_names.h"
+#include "imaging/colour.h"
+#include "imaging/heif_io.h"
+
+bool LoadHeif(const std::string& bytes, int size, bool keepSize, Image& out, int decodeThreads)
+{
+    out.Clear();
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    HeifHeader header;
+    if (!ReadHeifHeader(data, bytes.size(), header)) return false;
+    const Size2 target = OutputSize(header.width, header.height, size, keepSize);
+    // HEVC and AV1 decode at full size; the reduction to BGR keeps the same margin as a JPEG's
+    // DCT scaling, so the final resample has room to filter.
+    const int minWidth = static_cast<int>(target.width * kDecodeMargin);
+    const int minHeight = static_cast<int>(target.height * kDecodeMargin);
+    const int threads = decodeThreads > 1 ? std::max<int>(decodeThreads, static_cast<int>(std::thread::hardware_concurrency())) : 1;
+    HeifExtras extras;
+    if (!DecodeHeif(data, bytes.size(), minWidth, minHeight, threads, out, &extras)) return false;
+    ConvertToSrgb(out, extras.iccProfile);
+    if (!ScaleTo(out, target)) {
+        out.Clear();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,10 @@
+#pragma once
+// A HEIC/HEIF or AVIF source made ready for the job: upright as the phone showed it, in sRGB.
+#include <string>
+
+#include "imaging/image.h"
+
+// The primary image of the HEIF file in `bytes` with its longer side `size` (or its own size
+// with keepSize). `decodeThreads` > 1 (a picture made on its own) decodes a grid's tiles on
+// every core. False, and `out` empty, when the bytes are no HEIF picture we can read.
+bool LoadHeif(const std::string& bytes, int size, bool keepSize, Image& out, int decodeThreads = 1);

@@ -1,0 +1,189 @@
+#include "imaging/heif_io.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include <libheif/heif.h>
+
+#include "imaging/nclx.h"
+#include "imaging/planar.h"
+
+// libheif is C++ behind a C interface; an exception that escapes it (memory running out
+// inside a decoder) is caught here and makes the picture fail.
+
+namespace {
+
+// Each side's limit in libheif itself, checked against every image's stated size (tiles
+// included) while the file is read; our own limit on the whole picture comes first.
+constexpr int kLibheifMaxSide = 32768;
+// An Exif item larger than this is no camera's: it is left out, the picture still made.
+constexpr size_t kMaxExifBytes = 4u << 20;
+
+struct ContextDeleter {
+    void operator()(heif_context* p) const { heif_context_free(p); }
+};
+struct HandleDeleter {
+    void operator()(heif_image_handle* p) const { heif_image_handle_release(p); }
+};
+struct ImageDeleter {
+    void operator()(heif_image* p) const { heif_image_release(p); }
+};
+struct OptionsDeleter {
+    void operator()(heif_decoding_options* p) const { heif_decoding_options_free(p); }
+};
+struct NclxDeleter {
+    void operator()(heif_color_profile_nclx* p) const { heif_nclx_color_profile_free(p); }
+};
+using Context = std::unique_ptr<heif_context, ContextDeleter>;
+using Handle = std::unique_ptr<heif_image_handle, HandleDeleter>;
+using HeifImage = std::unique_ptr<heif_image, ImageDeleter>;
+using Options = std::unique_ptr<heif_decoding_options, OptionsDeleter>;
+using Nclx = std::unique_ptr<heif_color_profile_nclx, NclxDeleter>;
+
+// The file read (its bytes are not copied: they must outlive the context) and its primary image.
+bool OpenPrimary(const uint8_t* data, size_t size, int threads, Context& context, Handle& primary)
+{
+    if (!data || size == 0) return false;
+    context.reset(heif_context_alloc());
+    if (!context) return false;
+    heif_context_set_maximum_image_size_limit(context.get(), kLibheifMaxSide);
+    // 0: the tiles are decoded on the calling thread, one by one.
+    heif_context_set_max_decoding_threads(context.get(), threads > 1 ? threads : 0);
+    if (heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr).code != heif_error_Ok) return false;
+    heif_image_handle* handle = nullptr;
+    if (heif_context_get_primary_image_handle(context.get(), &handle).code != heif_error_Ok || !handle) return false;
+    primary.reset(handle);
+    return true;
+}
+
+bool SizeAcceptable(int width, int height)
+{
+    return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide && int64_t{width} * height <= kMaxPixels;
+}
+
+SamplePlane PlaneOf(const heif_image* image, heif_channel channel)
+{
+    SamplePlane plane;
+    if (!heif_image_has_channel(image, channel)) return plane;
+    int stride = 0;
+    plane.data = heif_image_get_plane_readonly(image, channel, &stride);
+    plane.stride = stride;
+    plane.width = heif_image_get_width(image, channel);
+    plane.height = heif_image_get_height(image, channel);
+    plane.bits = heif_image_get_bits_per_pixel_range(image, channel);
+    return plane;
+}
+
+// libheif turns every picture (YCbCr of any subsampling, grey) into RGB planes at its own bit
+// depth, with the matrix and range the codec's stream or the file's nclx box gives.
+PlanarPicture PlanesOf(heif_image* image)
+{
+    PlanarPicture picture;
+    picture.red = PlaneOf(image, heif_channel_R);
+    picture.green = PlaneOf(image, heif_channel_G);
+    picture.blue = PlaneOf(image, heif_channel_B);
+    picture.alpha = PlaneOf(image, heif_channel_Alpha);
+    picture.premultiplied = picture.alpha.data && heif_image_is_premultiplied_alpha(image);
+    picture.width = picture.red.width;
+    picture.height = picture.red.height;
+    return picture;
+}
+
+// The file's ICC profile, or its nclx box read as one. (The converted image no longer carries
+// the colour description of the codec's own stream.)
+std::vector<uint8_t> ColourProfileOf(heif_image_handle* handle)
+{
+    std::vector<uint8_t> profile;
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
+    if (type == heif_color_profile_type_prof || type == heif_color_profile_type_rICC) {
+        const size_t size = heif_image_handle_get_raw_color_profile_size(handle);
+        if (size == 0) return profile;
+        profile.resize(size);
+        if (heif_image_handle_get_raw_color_profile(handle, profile.data()).code != heif_error_Ok) profile.clear();
+        return profile;
+    }
+    heif_color_profile_nclx* nclx = nullptr;
+    if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok && nclx) {
+        const Nclx owner(nclx);
+        profile = ProfileForNclx(nclx->color_primaries, nclx->transfer_characteristics);
+    }
+    return profile;
+}
+
+// The first Exif item: a 4-byte offset, then that many bytes before the TIFF header.
+std::vector<uint8_t> ExifOf(heif_image_handle* handle)
+{
+    heif_item_id id = 0;
+    if (heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &id, 1) != 1) return {};
+    const size_t size = heif_image_handle_get_metadata_size(handle, id);
+    if (size < 4 || size > kMaxExifBytes) return {};
+    std::vector<uint8_t> item(size);
+    if (heif_image_handle_get_metadata(handle, id, item.data()).code != heif_error_Ok) return {};
+    const uint64_t offset = uint64_t{item[0]} << 24 | uint64_t{item[1]} << 16 | uint64_t{item[2]} << 8 | item[3];
+    if (offset > size - 4) return {};
+    return std::vector<uint8_t>(item.begin() + 4 + static_cast<ptrdiff_t>(offset), item.end());
+}
+
+bool Decode(const uint8_t* data, size_t size, int minWidth, int minHeight, int threads, Image& out, HeifExtras* extras)
+{
+    Context context;
+    Handle primary;
+    if (!OpenPrimary(data, size, threads, context, primary)) return false;
+    const int width = heif_image_handle_get_width(primary.get()), height = heif_image_handle_get_height(primary.get());
+    if (!SizeAcceptable(width, height)) return false;
+    Options options(heif_decoding_options_alloc());
+    if (!options) return false;
+    heif_image* decoded = nullptr;
+    if (heif_decode_image(primary.get(), &decoded, heif_colorspace_RGB, heif_chroma_444, options.get()).code != heif_error_Ok ||
+        !decoded)
+        return false;
+    const HeifImage image(decoded);
+    const PlanarPicture planar = PlanesOf(decoded);
+    // The decoded picture is the one the header announced, or nothing.
+    if (planar.width != width || planar.height != height) return false;
+    if (!PlanarToBgr(planar, ChoosePlanarReduction(width, height, minWidth, minHeight), out)) return false;
+    if (extras) {
+        extras->iccProfile = ColourProfileOf(primary.get());
+        extras->exif = ExifOf(primary.get());
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadHeifHeader(const uint8_t* data, size_t size, HeifHeader& out)
+{
+    out = HeifHeader();
+    try {
+        Context context;
+        Handle primary;
+        if (!OpenPrimary(data, size, 1, context, primary)) return false;
+        out.width = heif_image_handle_get_width(primary.get());
+        out.height = heif_image_handle_get_height(primary.get());
+        out.bitDepth = heif_image_handle_get_luma_bits_per_pixel(primary.get());
+        out.alpha = heif_image_handle_has_alpha_channel(primary.get()) != 0;
+        return true;
+    } catch (...) {
+        out = HeifHeader();
+        return false;
+    }
+}
+
+bool DecodeHeif(const uint8_t* data, size_t size, int minWidth, int minHeight, int threads, Image& out, HeifExtras* extras)
+{
+    out.Clear();
+    if (extras) *extras = HeifExtras();
+    bool ok = false;
+    try {
+        ok = Decode(data, size, minWidth, minHeight, threads, out, extras);
+    } catch (...) {
+        ok = false;
+    }
+    if (!ok) {
+        out.Clear();
+        if (extras) *extras = HeifExtras();
+    }
+    return ok;
+}

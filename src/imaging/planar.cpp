@@ -1,0 +1,125 @@
+#include "imaging/planar.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Adds the samples of one row to the sums of their boxes, `factor` samples to a box.
+void AddRow(const SamplePlane& plane, int y, int width, int factor, uint64_t* sums)
+{
+    const uint8_t* row = plane.data + static_cast<ptrdiff_t>(y) * plane.stride;
+    for (int x0 = 0, box = 0; x0 < width; x0 += factor, ++box) {
+        const int x1 = std::min(width, x0 + factor);
+        uint64_t sum = 0;
+        if (plane.bits <= 8) {
+            for (int x = x0; x < x1; ++x) sum += row[x];
+        } else {
+            for (int x = x0; x < x1; ++x) sum += uint32_t{row[2 * x]} | uint32_t{row[2 * x + 1]} << 8;
+        }
+        sums[box] += sum;
+    }
+}
+
+inline double Sample(const SamplePlane& plane, int x, int y)
+{
+    const uint8_t* row = plane.data + static_cast<ptrdiff_t>(y) * plane.stride;
+    return plane.bits <= 8 ? row[x] : (uint32_t{row[2 * x]} | uint32_t{row[2 * x + 1]} << 8);
+}
+
+inline uint8_t To8Bits(double value)
+{
+    return static_cast<uint8_t>(std::lround(std::clamp(value, 0.0, 1.0) * 255));
+}
+
+double MaxOf(const SamplePlane& plane)
+{
+    return std::ldexp(1.0, plane.bits) - 1;
+}
+
+bool Covers(const SamplePlane& plane, int width, int height)
+{
+    return plane.data && plane.bits >= 1 && plane.bits <= 16 && plane.width >= width && plane.height >= height &&
+           plane.stride >= static_cast<ptrdiff_t>(width) * (plane.bits > 8 ? 2 : 1);
+}
+
+// Opaque: the sums of each box in the stored samples, then one division a component.
+void ReduceOpaque(const PlanarPicture& p, int factor, Image& out)
+{
+    const SamplePlane* planes[3] = {&p.blue, &p.green, &p.red};  // in BGR's order
+    std::vector<uint64_t> sums(size_t{3} * out.width);
+    for (int oy = 0; oy < out.height; ++oy) {
+        std::fill(sums.begin(), sums.end(), 0);
+        const int y0 = oy * factor, y1 = std::min(p.height, y0 + factor);
+        for (int c = 0; c < 3; ++c)
+            for (int y = y0; y < y1; ++y) AddRow(*planes[c], y, p.width, factor, sums.data() + static_cast<size_t>(c) * out.width);
+        uint8_t* row = out.Row(oy);
+        for (int ox = 0; ox < out.width; ++ox) {
+            const double count = double(std::min(p.width, ox * factor + factor) - ox * factor) * (y1 - y0);
+            for (int c = 0; c < 3; ++c)
+                row[3 * ox + c] = To8Bits(static_cast<double>(sums[static_cast<size_t>(c) * out.width + ox]) / (count * MaxOf(*planes[c])));
+        }
+    }
+}
+
+// With alpha every pixel is laid over white first, then the boxes are averaged, so no colour
+// of a transparent pixel bleeds into its neighbours.
+void ReduceOverWhite(const PlanarPicture& p, int factor, Image& out)
+{
+    const SamplePlane* planes[3] = {&p.blue, &p.green, &p.red};
+    const double alphaMax = MaxOf(p.alpha);
+    std::vector<double> sums(size_t{3} * out.width);
+    for (int oy = 0; oy < out.height; ++oy) {
+        std::fill(sums.begin(), sums.end(), 0.0);
+        const int y0 = oy * factor, y1 = std::min(p.height, y0 + factor);
+        for (int y = y0; y < y1; ++y)
+            for (int x = 0; x < p.width; ++x) {
+                const double a = Sample(p.alpha, x, y) / alphaMax;
+                double* sum = &sums[size_t{3} * (x / factor)];
+                for (int c = 0; c < 3; ++c) {
+                    const double v = Sample(*planes[c], x, y) / MaxOf(*planes[c]);
+                    sum[c] += p.premultiplied ? std::min(1.0, v + 1 - a) : v * a + 1 - a;
+                }
+            }
+        uint8_t* row = out.Row(oy);
+        for (int ox = 0; ox < out.width; ++ox) {
+            const double count = double(std::min(p.width, ox * factor + factor) - ox * factor) * (y1 - y0);
+            for (int c = 0; c < 3; ++c) row[3 * ox + c] = To8Bits(sums[size_t{3} * ox + c] / count);
+        }
+    }
+}
+
+}  // namespace
+
+int ChoosePlanarReduction(int width, int height, int minWidth, int minHeight)
+{
+    if (width <= 0 || height <= 0 || (minWidth <= 0 && minHeight <= 0)) return 1;
+    int factor = 1;
+    while ((width + factor) / (factor + 1) >= minWidth && (height + factor) / (factor + 1) >= minHeight &&
+           factor < std::min(width, height))
+        ++factor;
+    return factor;
+}
+
+bool PlanarToBgr(const PlanarPicture& picture, int factor, Image& out)
+{
+    out.Clear();
+    const int w = picture.width, h = picture.height;
+    if (factor < 1 || w <= 0 || h <= 0 || !Covers(picture.red, w, h) || !Covers(picture.green, w, h) ||
+        !Covers(picture.blue, w, h) || (picture.alpha.data && !Covers(picture.alpha, w, h)))
+        return false;
+    try {
+        Image image;
+        if (!image.Allocate((w + factor - 1) / factor, (h + factor - 1) / factor)) return false;
+        if (picture.alpha.data)
+            ReduceOverWhite(picture, factor, image);
+        else
+            ReduceOpaque(picture, factor, image);
+        out = std::move(image);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
