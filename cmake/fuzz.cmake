@@ -42,6 +42,38 @@ ExternalProject_Add(fuzz_webp
         COMMAND ${CMAKE_COMMAND} -E copy <BINARY_DIR>/libwebpdemux.a <BINARY_DIR>/libwebpdecoder.a <INSTALL_DIR>/lib/
     BUILD_BYPRODUCTS ${VARBO_FUZZ_DEPS}/webp/lib/libwebpdemux.a ${VARBO_FUZZ_DEPS}/webp/lib/libwebpdecoder.a)
 
+# libheif with its decoders, libde265 (HEVC) and dav1d (AV1, built by meson; its assembly
+# is left out, so every line the fuzzer runs is instrumented C).
+set(VARBO_FUZZ_HEIF ${VARBO_FUZZ_DEPS}/heif)
+set(VARBO_FUZZ_CXX_ARGS -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER} "-DCMAKE_CXX_FLAGS_RELEASE=${VARBO_FUZZ_LIB_FLAGS}")
+ExternalProject_Add(fuzz_dav1d
+    SOURCE_DIR ${VARBO_DEPS_SRC}/dav1d-1.0.0
+    BINARY_DIR ${VARBO_FUZZ_DEPS}/dav1d-build
+    CONFIGURE_COMMAND ${CMAKE_COMMAND} -E env CC=${CMAKE_C_COMPILER} meson setup <BINARY_DIR> <SOURCE_DIR>
+        --buildtype release --default-library static --prefix ${VARBO_FUZZ_HEIF} --libdir lib
+        -Denable_tools=false -Denable_tests=false -Denable_asm=false -Dlogging=false
+        "-Dc_args=${VARBO_FUZZ_LIB_FLAGS}"
+    BUILD_COMMAND ninja -C <BINARY_DIR>
+    INSTALL_COMMAND ninja -C <BINARY_DIR> install
+    BUILD_BYPRODUCTS ${VARBO_FUZZ_HEIF}/lib/libdav1d.a)
+ExternalProject_Add(fuzz_de265
+    SOURCE_DIR ${VARBO_DEPS_SRC}/libde265-1.0.11
+    BINARY_DIR ${VARBO_FUZZ_DEPS}/de265-build
+    CMAKE_ARGS ${VARBO_FUZZ_LIB_ARGS} ${VARBO_FUZZ_CXX_ARGS} -DCMAKE_INSTALL_PREFIX=${VARBO_FUZZ_HEIF}
+        -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF -DENABLE_SDL=OFF -DENABLE_DECODER=OFF -DENABLE_ENCODER=OFF
+    BUILD_BYPRODUCTS ${VARBO_FUZZ_HEIF}/lib/libde265.a)
+ExternalProject_Add(fuzz_heif
+    DEPENDS fuzz_dav1d fuzz_de265
+    SOURCE_DIR ${VARBO_DEPS_SRC}/libheif-1.15.1
+    BINARY_DIR ${VARBO_FUZZ_DEPS}/heif-build
+    CMAKE_ARGS ${VARBO_FUZZ_LIB_ARGS} ${VARBO_FUZZ_CXX_ARGS} -DCMAKE_INSTALL_PREFIX=${VARBO_FUZZ_HEIF}
+        -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF -DENABLE_PLUGIN_LOADING=OFF -DWITH_EXAMPLES=OFF
+        -DWITH_GDK_PIXBUF=OFF -DBUILD_TESTING=OFF -DWITH_LIBDE265=ON -DWITH_DAV1D=ON -DWITH_X265=OFF
+        -DWITH_AOM_ENCODER=OFF -DWITH_AOM_DECODER=OFF -DWITH_SvtEnc=OFF -DWITH_RAV1E=OFF
+        -DLIBDE265_INCLUDE_DIR=${VARBO_FUZZ_HEIF}/include -DLIBDE265_LIBRARY=${VARBO_FUZZ_HEIF}/lib/libde265.a
+        -DDAV1D_INCLUDE_DIR=${VARBO_FUZZ_HEIF}/include -DDAV1D_LIBRARY=${VARBO_FUZZ_HEIF}/lib/libdav1d.a
+    BUILD_BYPRODUCTS ${VARBO_FUZZ_HEIF}/lib/libheif.a)
+
 # Little CMS is plain C: its sources compile directly.
 file(GLOB VARBO_LCMS2_SOURCES ${VARBO_DEPS_SRC}/lcms2-2.14/src/*.c)
 add_library(fuzz_lcms2 STATIC ${VARBO_LCMS2_SOURCES})
@@ -49,13 +81,17 @@ target_include_directories(fuzz_lcms2 SYSTEM PUBLIC ${VARBO_DEPS_SRC}/lcms2-2.14
 target_compile_definitions(fuzz_lcms2 PRIVATE HasTHREADS=1 HAVE_GMTIME_R=1 HAVE_FUNC_ATTRIBUTE_VISIBILITY=1)
 target_compile_options(fuzz_lcms2 PRIVATE -O1 -g -fsanitize=address,fuzzer-no-link -fno-omit-frame-pointer)
 
-file(MAKE_DIRECTORY ${VARBO_FUZZ_DEPS}/jpeg/include ${VARBO_FUZZ_DEPS}/webp/include)
-add_dependencies(varbo_core fuzz_jpeg fuzz_webp)
-target_include_directories(varbo_core SYSTEM BEFORE PUBLIC ${VARBO_FUZZ_DEPS}/jpeg/include ${VARBO_FUZZ_DEPS}/webp/include)
+file(MAKE_DIRECTORY ${VARBO_FUZZ_DEPS}/jpeg/include ${VARBO_FUZZ_DEPS}/webp/include ${VARBO_FUZZ_HEIF}/include)
+add_dependencies(varbo_core fuzz_jpeg fuzz_webp fuzz_heif)
+target_include_directories(varbo_core SYSTEM BEFORE PUBLIC ${VARBO_FUZZ_DEPS}/jpeg/include ${VARBO_FUZZ_DEPS}/webp/include
+    ${VARBO_FUZZ_HEIF}/include)
+target_compile_definitions(varbo_core PUBLIC LIBHEIF_STATIC_BUILD)
 target_compile_options(varbo_core PRIVATE -O1 -fsanitize=fuzzer-no-link)
 find_package(ZLIB REQUIRED)
 target_link_libraries(varbo_core PUBLIC ${VARBO_FUZZ_DEPS}/jpeg/lib/libjpeg.a fuzz_lcms2
-    ${VARBO_FUZZ_DEPS}/webp/lib/libwebpdemux.a ${VARBO_FUZZ_DEPS}/webp/lib/libwebpdecoder.a ZLIB::ZLIB m)
+    ${VARBO_FUZZ_DEPS}/webp/lib/libwebpdemux.a ${VARBO_FUZZ_DEPS}/webp/lib/libwebpdecoder.a
+    ${VARBO_FUZZ_HEIF}/lib/libheif.a ${VARBO_FUZZ_HEIF}/lib/libde265.a ${VARBO_FUZZ_HEIF}/lib/libdav1d.a
+    ZLIB::ZLIB pthread ${CMAKE_DL_LIBS} m)
 
 # One program per fuzz/<name>.cpp: build/fuzz/fuzz_<name>.
 file(GLOB VARBO_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)

@@ -52,6 +52,8 @@ if(VARBO_UNIT_TESTS)
     # The tests make their WebP files with libwebp's encoders.
     pkg_check_modules(VARBO_WEBP_ENCODERS REQUIRED IMPORTED_TARGET libwebp libwebpmux)
     target_link_libraries(unit_tests PRIVATE varbo_core GTest::gtest_main PkgConfig::VARBO_WEBP_ENCODERS)
+    # The HEIF tests read the committed pictures of tests/data/heif.
+    target_compile_definitions(unit_tests PRIVATE VARBO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     gtest_discover_tests(unit_tests TEST_PREFIX "unit." DISCOVERY_TIMEOUT 30)
 endif()
 

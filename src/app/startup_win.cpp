@@ -12,6 +12,7 @@
 #include "common/text.h"
 #include "common/wide_win.h"
 #include "engine/job_win.h"
+#include "engine/failure_messages.h"
 #include "engine/picture_job.h"
 #include "imaging/gdiplus_win.h"
 #include "shell/single_instance_win.h"
@@ -132,7 +133,8 @@ int RunVarbo(HINSTANCE instance, const char* commandLine, int show)
     if (commandLineMode) {
         PictureJob job = StartPictureJob(Settings, Folders, Folders.Desktop);
         job.source = startArgument;
-        const PictureResult result = RunPictureJob(job);
+        PictureResult result = RunPictureJob(job);
+        ExplainUnreadableStart(result, job.source);
         if (!result.message.empty()) ShowResult(result.message, result.caption);
         return result.made ? 1 : 0;
     }

@@ -93,8 +93,10 @@ bool IsPictureName(std::string_view path)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     if (tail.find('.') == std::string::npos) return false;
     // A substring test, so ".tiff" passes (".tif" is in it) and ".jpg.txt" does not. The
-    // five-character ".jpeg" and ".webp" fill the whole tail, so they must end the name.
-    for (const char* ext : {".jpeg", ".jpg", ".bmp", ".gif", ".png", ".tif", ".wmf", ".emf", ".webp"})
+    // five-character ".jpeg", ".webp", ".heic", ".heif" and ".avif" fill the whole tail, so
+    // they must end the name. ".hif" is Canon's and Sony's HEIF.
+    for (const char* ext : {".jpeg", ".jpg", ".bmp", ".gif", ".png", ".tif", ".wmf", ".emf", ".webp", ".heic", ".heif",
+                            ".hif", ".avif"})
         if (tail.find(ext) != std::string::npos) return true;
     return false;
 }

@@ -10,7 +10,8 @@ constexpr int kMaxRunInputs = 9000;  // files of one drop, pictures of one dropp
 
 // True when the path ends like a picture the engine reads: its last five
 // characters, ASCII lower-cased, hold ".jpeg", ".jpg", ".bmp", ".gif",
-// ".png", ".tif", ".wmf" or ".emf"; paths under 6 characters never.
+// ".png", ".tif", ".wmf", ".emf", ".webp", ".heic", ".heif", ".hif" or
+// ".avif"; paths under 6 characters never.
 bool IsPictureName(std::string_view path);
 
 // Name order of an NTFS folder listing: UTF-16 code units compared one by

@@ -104,11 +104,12 @@ std::vector<uint8_t> ColourProfileOf(heif_image_handle* handle)
         if (heif_image_handle_get_raw_color_profile(handle, profile.data()).code != heif_error_Ok) profile.clear();
         return profile;
     }
+    // An nclx box of values libheif does not know is reported as an error, with the
+    // description allocated all the same: it is freed either way, and read as sRGB.
     heif_color_profile_nclx* nclx = nullptr;
-    if (heif_image_handle_get_nclx_color_profile(handle, &nclx).code == heif_error_Ok && nclx) {
-        const Nclx owner(nclx);
-        profile = ProfileForNclx(nclx->color_primaries, nclx->transfer_characteristics);
-    }
+    const heif_error read = heif_image_handle_get_nclx_color_profile(handle, &nclx);
+    const Nclx owner(nclx);
+    if (read.code == heif_error_Ok && nclx) profile = ProfileForNclx(nclx->color_primaries, nclx->transfer_characteristics);
     return profile;
 }
 
@@ -164,7 +165,9 @@ bool ReadHeifHeader(const uint8_t* data, size_t size, HeifHeader& out)
         out.height = heif_image_handle_get_height(primary.get());
         out.bitDepth = heif_image_handle_get_luma_bits_per_pixel(primary.get());
         out.alpha = heif_image_handle_has_alpha_channel(primary.get()) != 0;
-        return true;
+        if (out.width > 0 && out.height > 0) return true;
+        out = HeifHeader();
+        return false;
     } catch (...) {
         out = HeifHeader();
         return false;

@@ -21,7 +21,8 @@ struct HeifExtras {
 };
 
 // The primary image's facts from the file's boxes, no picture decoded; any size, even one
-// DecodeHeif refuses. False when the file cannot be read as HEIF or has no primary image.
+// DecodeHeif refuses. False when the file cannot be read as HEIF, has no primary image or one
+// without a size.
 bool ReadHeifHeader(const uint8_t* data, size_t size, HeifHeader& out);
 // Decodes the primary image (never a thumbnail, depth map or other auxiliary image; a grid is
 // put together from its tiles), with the file's turns, mirrors and crop applied, so it stands

@@ -5,7 +5,7 @@ const std::array<const char*, 7> kPictureClasses = {"Paint.Picture", "jpegfile",
 const char* const kVerbName = "• Varbo";
 const char* const kOldVerbName = "Варбо";
 const char* const kImageTypeClass = "SystemFileAssociations\\image";
-const std::array<const char*, 2> kMetafileExtensions = {".wmf", ".emf"};
+const std::array<const char*, 6> kOwnExtensions = {".wmf", ".emf", ".heic", ".heif", ".hif", ".avif"};
 const char* const kMultiSelectModelName = "MultiSelectModel";
 const char* const kMultiSelectModel = "Player";
 
@@ -24,7 +24,7 @@ std::vector<std::string> VerbOwners(const std::vector<std::string>& extensionsNo
 
 std::vector<std::string> AllVerbOwners()
 {
-    return VerbOwners(std::vector<std::string>(kMetafileExtensions.begin(), kMetafileExtensions.end()));
+    return VerbOwners(std::vector<std::string>(kOwnExtensions.begin(), kOwnExtensions.end()));
 }
 
 std::string ParentKeyPath(std::string_view keyPath)

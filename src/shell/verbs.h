@@ -13,9 +13,12 @@ extern const char* const kVerbName;     // "• Varbo": written by every start w
 extern const char* const kOldVerbName;  // "Варбо": an earlier name, only ever removed
 
 // Where Explorer finds the verb whatever program opens pictures: the "image"
-// perceived type, and the metafile extensions when they are not perceived as images.
-extern const char* const kImageTypeClass;               // "SystemFileAssociations\image"
-extern const std::array<const char*, 2> kMetafileExtensions;  // ".wmf", ".emf"
+// perceived type, and the extensions of the pictures we read that a system
+// may not perceive as images (the metafiles; HEIC, HEIF and AVIF where no
+// codec for them is installed), for those it does not.
+extern const char* const kImageTypeClass;  // "SystemFileAssociations\image"
+extern const std::array<const char*, 6> kOwnExtensions;  // ".wmf", ".emf", ".heic", ".heif", ".hif", ".avif"
+
 // Every verb key carries this value, so the verb stays in the menu for up to 100 selected pictures.
 extern const char* const kMultiSelectModelName;  // "MultiSelectModel"
 extern const char* const kMultiSelectModel;      // "Player"
@@ -29,7 +32,7 @@ std::string VerbKeyPath(std::string_view pictureClass, std::string_view verb);
 std::string VerbCommandKeyPath(std::string_view pictureClass, std::string_view verb);
 // The keys (relative to Software\Classes) that carry the verb, in the order they are written:
 // the picture classes, the image type, then "SystemFileAssociations\<ext>" for each extension
-// given (those not perceived as images).
+// given (those of kOwnExtensions not perceived as images).
 std::vector<std::string> VerbOwners(const std::vector<std::string>& extensionsNotImage);
 // Every owner a verb may have been written under: the removal's list.
 std::vector<std::string> AllVerbOwners();

@@ -20,12 +20,16 @@ bool PerceivedAsImage(const char* extension)
     return SUCCEEDED(AssocGetPerceivedType(Widen(extension).c_str(), &type, &flag, nullptr)) && type == PERCEIVED_TYPE_IMAGE;
 }
 
-std::vector<std::string> MetafileExtensionsNotImage()
+// Deletes the verb's keys under one owner, then the keys above it that writing the verb
+// created ("Shell", the class, "SystemFileAssociations") once they hold nothing.
+void RemoveUserVerb(const std::string& owner, const std::string& verbName)
 {
-    std::vector<std::string> extensions;
-    for (const char* extension : kMetafileExtensions)
-        if (!PerceivedAsImage(extension)) extensions.push_back(extension);
-    return extensions;
+    const std::string classesRoot = ClassKeyPath("");
+    DeleteRegKey(HKEY_CURRENT_USER, VerbCommandKeyPath(owner, verbName));
+    const std::string verbKey = VerbKeyPath(owner, verbName);
+    if (!DeleteRegKey(HKEY_CURRENT_USER, verbKey)) return;
+    for (std::string key = ParentKeyPath(verbKey); key.size() > classesRoot.size(); key = ParentKeyPath(key))
+        if (!DeleteRegKeyIfEmpty(HKEY_CURRENT_USER, key)) break;
 }
 
 } // namespace
@@ -43,8 +47,18 @@ void RegisterShellVerb(const std::string& verbName, const std::string& startComm
     const std::string program = ModuleFilePath();
     if (program.empty()) return;
     const std::string command = VerbCommand(program);
+    // An extension the system has come to perceive as an image since the verb was written
+    // under it (a HEIF codec installed) gets it from the image type now: the entry of its own
+    // would show it twice.
+    std::vector<std::string> notImage;
+    for (const char* extension : kOwnExtensions) {
+        if (!PerceivedAsImage(extension))
+            notImage.push_back(extension);
+        else
+            RemoveUserVerb(std::string("SystemFileAssociations\\") + extension, verbName);
+    }
     // A key we may not write keeps what it has; the others are still written.
-    for (const std::string& owner : VerbOwners(MetafileExtensionsNotImage())) {
+    for (const std::string& owner : VerbOwners(notImage)) {
         SetRegStringIfAbsent(HKEY_CURRENT_USER, VerbCommandKeyPath(owner, verbName), "", command);
         SetRegStringIfAbsent(HKEY_CURRENT_USER, VerbKeyPath(owner, verbName), kMultiSelectModelName, kMultiSelectModel);
     }
@@ -61,12 +75,5 @@ void UnregisterShellVerb(const std::string& verbName)
         DeleteRegKey(HKEY_LOCAL_MACHINE, VerbCommandKeyPath(pictureClass, verbName));
         DeleteRegKey(HKEY_LOCAL_MACHINE, VerbKeyPath(pictureClass, verbName));
     }
-    const std::string classesRoot = ClassKeyPath("");
-    for (const std::string& owner : AllVerbOwners()) {
-        DeleteRegKey(HKEY_CURRENT_USER, VerbCommandKeyPath(owner, verbName));
-        const std::string verbKey = VerbKeyPath(owner, verbName);
-        if (!DeleteRegKey(HKEY_CURRENT_USER, verbKey)) continue;
-        for (std::string key = ParentKeyPath(verbKey); key.size() > classesRoot.size(); key = ParentKeyPath(key))
-            if (!DeleteRegKeyIfEmpty(HKEY_CURRENT_USER, key)) break;
-    }
+    for (const std::string& owner : AllVerbOwners()) RemoveUserVerb(owner, verbName);
 }

@@ -9,6 +9,7 @@
 #include "common/messages.h"
 #include "common/state.h"
 #include "common/text.h"
+#include "engine/failure_messages.h"
 #include "engine/picture_job.h"
 #include "shell/launch_win.h"
 #include "shell/removal_win.h"
@@ -189,7 +190,8 @@ LRESULT OnCopyData(HWND window, const COPYDATASTRUCT* data)
         GetShellFolder("DeskTop", desktop);  // where it is now; the one of start-up when it cannot be read
         PictureJob job = StartPictureJob(Settings, Folders, desktop);
         job.source = picture;
-        const PictureResult result = RunJobBesideWindow(job);
+        PictureResult result = RunJobBesideWindow(job);
+        ExplainUnreadableStart(result, picture);
         if (!result.message.empty()) ShowResult(result.message, result.caption);
         ShowNote(WindowState, (result.made ? "Готово: " : "Не вышло: ") + FileNameOf(picture), kNoteTicks);
         RequestRepaint(window);

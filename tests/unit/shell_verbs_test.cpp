@@ -38,17 +38,18 @@ TEST(ShellVerbs, KeyPaths)
     for (const Row& row : rows) EXPECT_EQ(row.actual, row.expected) << row.rule;
 }
 
-TEST(ShellVerbs, OwnersAreTheClassesTheImageTypeAndMetafilesNotSeenAsImages)
+TEST(ShellVerbs, OwnersAreTheClassesTheImageTypeAndOurExtensionsNotSeenAsImages)
 {
     const std::vector<std::string> classes = {"Paint.Picture", "jpegfile", "TIFImage.Document", "giffile",
                                               "pngfile",       "wmffile",  "emffile"};
     std::vector<std::string> expected = classes;
     expected.push_back("SystemFileAssociations\\image");
-    EXPECT_EQ(VerbOwners({}), expected) << "both metafiles perceived as images: the image type covers them";
-    expected.push_back("SystemFileAssociations\\.emf");
-    EXPECT_EQ(VerbOwners({".emf"}), expected) << "only .emf not perceived as an image";
+    EXPECT_EQ(VerbOwners({}), expected) << "every extension perceived as an image: the image type covers them";
+    expected.push_back("SystemFileAssociations\\.heic");
+    EXPECT_EQ(VerbOwners({".heic"}), expected) << "only .heic not perceived as an image (no HEIF codec installed)";
     expected.back() = "SystemFileAssociations\\.wmf";
-    expected.push_back("SystemFileAssociations\\.emf");
+    for (const char* extension : {".emf", ".heic", ".heif", ".hif", ".avif"})
+        expected.push_back(std::string("SystemFileAssociations\\") + extension);
     EXPECT_EQ(AllVerbOwners(), expected) << "the removal looks everywhere";
     EXPECT_STREQ(kMultiSelectModelName, "MultiSelectModel");
     EXPECT_STREQ(kMultiSelectModel, "Player") << "the verb stays for up to 100 selected pictures";

@@ -125,14 +125,14 @@ protected:
 };
 
 // The picture classes, the image type whatever program opens pictures, and a
-// metafile extension only when the system does not count it as an image.
+// metafile, HEIF or AVIF extension only when the system does not count it as an image.
 TEST_F(ShellVerb, RegistersForTheUserWithTheQuotedProgramAndPicture)
 {
     RegisterShellVerb(verb, "\"" + ModulePath() + "\"");
     const std::string expected = "\"" + ModulePath() + "\" \"%1\"";
     std::vector<std::string> owners(kPictureClasses.begin(), kPictureClasses.end());
     owners.push_back("SystemFileAssociations\\image");
-    for (const char* extension : {".wmf", ".emf"}) {
+    for (const char* extension : kOwnExtensions) {
         const std::string owner = std::string("SystemFileAssociations\\") + extension;
         if (!SeenAsImage(extension)) owners.push_back(owner);
         else EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\" + owner + "\\Shell\\" + verb)) << extension << ": shown twice";
