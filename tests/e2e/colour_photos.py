@@ -10,7 +10,9 @@ make writes into DIR, from the program's test photo (Adobe RGB):
   p3.jpg          the photo enlarged to 2560 x 1708 and turned into Display P3,
                   tagged with a P3 profile made by Little CMS's profile builder
   p3_srgb.jpg     the same enlarged photo turned into sRGB, untagged
-all encoded like the test photo: JPEG quality 96, no chroma subsampling.
+all encoded like the test photo: JPEG quality 96, no chroma subsampling; and
+  p3.heic, p3.avif  p3.jpg encoded by heif-enc (quality 90), its profile kept
+                    as the file's colr box, as a phone writes Display P3
 
 score prints the mean and 95th percentile CIEDE2000 difference between OUTPUT
 and the reference: SOURCE turned into sRGB through its embedded profile
@@ -22,6 +24,7 @@ import ctypes.util
 import io
 import os
 import shutil
+import subprocess
 import sys
 
 import numpy as np
@@ -81,6 +84,9 @@ def make(test_photo, out_dir):
     ImageCms.profileToProfile(big, adobe, p3, renderingIntent=PERCEPTUAL).save(
         os.path.join(out_dir, "p3.jpg"), quality=96, subsampling=0, icc_profile=p3_bytes)
     to_srgb(big).save(os.path.join(out_dir, "p3_srgb.jpg"), quality=96, subsampling=0)
+    for name in ("p3.heic", "p3.avif"):
+        subprocess.run(["heif-enc", "-q", "90", "-o", os.path.join(out_dir, name), os.path.join(out_dir, "p3.jpg")],
+                       check=True, stdout=subprocess.DEVNULL)
 
 
 def score(source, output):

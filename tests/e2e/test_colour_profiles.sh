@@ -1,5 +1,6 @@
 # Colour profiles and WebP on the command line. Photos tagged Adobe RGB (the
-# program's test photo, as JPEG, PNG and TIFF) and Display P3 come out as sRGB
+# program's test photo, as JPEG, PNG and TIFF) and Display P3 (as JPEG, HEIC
+# and AVIF) come out as sRGB
 # as close to a colour-managed reference as an sRGB photo comes to its plain
 # one; a WebP is read by content, an animation gives its first frame and a
 # transparent part comes out white.
@@ -35,11 +36,13 @@ delta() { $python "$photos" score "$1" "$2"; }  # "mean p95"
 mean_of() { echo "${1%% *}"; }
 
 declare -A score
-for f in adobe_srgb adobe adobe.png adobe.tif p3_srgb p3; do
+for f in adobe_srgb adobe adobe.png adobe.tif p3_srgb p3 p3.heic p3.avif; do
     src=$E2E_TMP/$f
     [[ $f == *.* ]] || src=$src.jpg
     make_from "$src"
-    score[$f]=$(delta "$src" "$out")
+    reference=$src
+    [[ $f == p3.* ]] && reference=$E2E_TMP/p3.jpg  # the same pixels and profile, in a file Pillow reads
+    score[$f]=$(delta "$reference" "$out")
     echo "colour: $f mean/p95 dE2000 ${score[$f]}"
 done
 within() {  # tagged baseline: the tagged photo's mean is at most the baseline's + 0.5
@@ -50,6 +53,8 @@ within adobe adobe_srgb
 within adobe.png adobe_srgb
 within adobe.tif adobe_srgb
 within p3 p3_srgb
+within p3.heic p3_srgb
+within p3.avif p3_srgb
 
 # WebP: a 3000 x 2000 lossy photo named .jpg; a lossless one with its right half
 # transparent; an animation whose first frame is red and second blue.
