@@ -1,6 +1,8 @@
 // What one picture job is expected to take at its peak, from its header.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,10 @@ TEST(EstimateJobPeakBytes, FromTheHeader)
          10 * kMB + 72'000'000 + 54'000'000 + 1'621'800},
         // 901 x 675 result (1 824 525); decoded whole (36 000 000) three times, GDI+'s 32-bit copy (48 000 000).
         {"PNG through GDI+", {true, false, false, 4000, 3000}, 20 * kMB, 20 * kMB + 48'000'000 + 108'000'000 + 1'824'525},
+        // 48 MP HEIC: planes at full size three times over (8064 x 6048 x 9 = 438 939 648), reduced
+        // by 4 on the way to BGR (2016 x 1512 x 3 = 9 144 576, three times), 901 x 675 result.
+        {"HEVC decodes at full size", {true, false, false, 8064, 6048, true}, 5 * kMB,
+         5 * kMB + 438'939'648 + 27'433'728 + 1'824'525},
         {"a header that says nothing", {}, 1 * kMB, 10 * kMB + 64 * kMB},
     };
     for (const Row& r : rows) EXPECT_EQ(EstimateJobPeakBytes(r.facts, r.fileBytes, 901), r.expected) << r.rule;
@@ -47,6 +53,14 @@ TEST(FactsFromHead, JpegPngAndTooLittle)
     EXPECT_TRUE(f.known && !f.jpeg);
     EXPECT_EQ(f.width, 4000);
     EXPECT_EQ(f.height, 3000);
+
+    // ftyp "heic", then the meta box: the primary image's ispe, sides swapped by its quarter turn.
+    std::ifstream in(std::string(VARBO_SOURCE_DIR) + "/tests/data/heif/turned-90.heic", std::ios::binary);
+    const std::vector<uint8_t> heic(std::istreambuf_iterator<char>(in), {});
+    f = FactsFromHead(heic.data(), heic.size());
+    EXPECT_TRUE(f.known && f.heif && !f.jpeg);
+    EXPECT_EQ(f.width, 48);
+    EXPECT_EQ(f.height, 64);
 }
 
 TEST(BatchMemoryBudget, HalfTheFreeMemoryWithinBounds)

@@ -93,6 +93,10 @@ TEST(PictureProbe, RefusesGiantClaimsAndSurvivesScraps)
     std::string tiffLoop("MM\0\x2a\xff\xff\xff\xf0", 8);
     EXPECT_EQ(Probe(tiffLoop).width, 0) << "IFD offset past the end";
     EXPECT_EQ(Probe("").format, PictureFormat::Unknown);
+    // MP4 video shares HEIF's box format, not its brands.
+    EXPECT_EQ(Probe(std::string("\0\0\0\x18" "ftypisom\0\0\0\0isommp41", 24)).format, PictureFormat::Unknown);
+    EXPECT_EQ(Probe(std::string("\0\0\0\x14" "ftypmp42\0\0\0\0avif", 20)).format, PictureFormat::Heif) << "a compatible brand";
+    EXPECT_EQ(Probe(std::string("\0\0\0\xff" "ftypheic\0\0\0\0", 16)).format, PictureFormat::Unknown) << "a box past the end";
 }
 
 void PutLe(std::string& s, size_t at, int64_t value, int bytes)
