@@ -60,9 +60,9 @@ target_link_options(varbo PRIVATE ${VARBO_STATIC_LINK})
 set_target_properties(varbo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The Windows tests run in a Wine prefix of their own, never build/wine, which
-# `make run` uses.
+# `make run` uses; scripts/wine makes it for the tests' Windows user.
 set(VARBO_TESTS_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-tests)
-set(CMAKE_CROSSCOMPILING_EMULATOR env VARBO_WINEPREFIX=${VARBO_TESTS_WINEPREFIX} ${CMAKE_SOURCE_DIR}/scripts/wine)
+set(CMAKE_CROSSCOMPILING_EMULATOR env VARBO_TEST_WINEPREFIX=${VARBO_TESTS_WINEPREFIX} ${CMAKE_SOURCE_DIR}/scripts/wine)
 
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 include(GoogleTest)

@@ -12,6 +12,7 @@
 #   jpeg_count DIR            number of *.jpg files in DIR
 #   has_jpegs DIR N           DIR holds exactly N of them (for wait_until)
 #   window_exists TITLE       a window of that exact title is mapped
+#   most_in_work              the most pictures a run has in work at once on this machine
 
 CLIENT_H=160
 VARBO_WINDOW=
@@ -111,4 +112,14 @@ jpeg_count() {
 
 has_jpegs() {
     [ "$(jpeg_count "$1")" -eq "$2" ]
+}
+
+# A run's workers are one per processor that Wine shows, at most 8, and each
+# may have a picture in work and four made ahead, all of which a stop or a
+# close lets finish.
+most_in_work() {
+    local processors
+    processors=$(wine_run cmd /c 'echo %NUMBER_OF_PROCESSORS%' | tr -d '\r')
+    [[ $processors =~ ^[0-9]+$ ]] || fail "no processor count from Wine: $processors"
+    echo $((5 * (processors < 8 ? processors : 8)))
 }

@@ -5,8 +5,9 @@
 # VARBO_BUILD_DIR; run by hand, they default to build/win of this tree.
 #
 #   e2e_init                 temp dir E2E_TMP, own Wine prefix with the registry and
-#                            program files of a new prefix, a display; on exit every
-#                            background job of the script is ended
+#                            program files of a new prefix, made for the tests' Windows
+#                            user (VARBO_TEST_USER, see scripts/wine), a display; on exit
+#                            every background job of the script is ended
 #                            (E2E_FRESH_PREFIX=1 first: a new prefix in E2E_TMP, made for this test)
 #   wine_run ARGS...         scripts/wine ARGS under the test prefix (stdin closed, time-limited)
 #   run_varbo ARGS...        wine_run "$VARBO_EXE" ARGS
@@ -135,13 +136,13 @@ reset_program_state() {
 # and each script starts from that: nothing one script or run writes reaches the
 # next. A prefix made before it kept that copy is made again, once.
 e2e_fresh_registry() {
-    local clean=$VARBO_WINEPREFIX/.varbo-clean
+    local clean=$VARBO_TEST_WINEPREFIX/.varbo-clean
     if [ ! -f "$clean/user.reg" ]; then
         mkdir -p "$clean.new"
-        cp "$VARBO_WINEPREFIX"/*.reg "$clean.new/"
+        cp "$VARBO_TEST_WINEPREFIX"/*.reg "$clean.new/"
         mv "$clean.new" "$clean"
     fi
-    cp "$clean"/*.reg "$VARBO_WINEPREFIX/"
+    cp "$clean"/*.reg "$VARBO_TEST_WINEPREFIX/"
 }
 
 e2e_init() {
@@ -156,15 +157,16 @@ e2e_init() {
     # (VARBO_E2E_WINEPREFIX names another one), or a new one like a machine
     # that has never seen the program.
     if [ -n "${E2E_FRESH_PREFIX:-}" ]; then
-        export VARBO_WINEPREFIX=$E2E_TMP/wine
+        export VARBO_TEST_WINEPREFIX=$E2E_TMP/wine
     else
-        export VARBO_WINEPREFIX=${VARBO_E2E_WINEPREFIX:-$VARBO_BUILD_DIR/wine-e2e}
-        if [ -f "$VARBO_WINEPREFIX/.varbo-ready" ] && [ ! -d "$VARBO_WINEPREFIX/.varbo-clean" ]; then
-            WINEPREFIX=$VARBO_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
-            rm -rf "$VARBO_WINEPREFIX"
+        export VARBO_TEST_WINEPREFIX=${VARBO_E2E_WINEPREFIX:-$VARBO_BUILD_DIR/wine-e2e}
+        if [ -f "$VARBO_TEST_WINEPREFIX/.varbo-ready" ] && [ ! -d "$VARBO_TEST_WINEPREFIX/.varbo-clean" ]; then
+            WINEPREFIX=$VARBO_TEST_WINEPREFIX wineserver -k >/dev/null 2>&1 || true
+            rm -rf "$VARBO_TEST_WINEPREFIX"
         fi
     fi
-    eval "$("$VARBO_SOURCE_DIR/scripts/wine" --env)"  # creates the prefix on first use
+    # Creates the prefix on first use, and again when it was made for another user.
+    eval "$("$VARBO_SOURCE_DIR/scripts/wine" --env)"
     wineserver -k >/dev/null 2>&1 || true            # nothing left from an earlier run
     wineserver -w >/dev/null 2>&1 || true            # and its registry written out
     [ -n "${E2E_FRESH_PREFIX:-}" ] || e2e_fresh_registry
@@ -174,12 +176,10 @@ e2e_init() {
     wine_run cmd /c exit >/dev/null 2>&1
 
     DATA_DIR=$WINEPREFIX/drive_c/ProgramData/Orvenda/Varbo
-    DESKTOP_DIR=
-    local d
-    for d in "$WINEPREFIX"/drive_c/users/*/Desktop; do
-        [[ $d == */users/Public/* ]] || DESKTOP_DIR=$d
-    done
-    [ -n "$DESKTOP_DIR" ] || fail "no Desktop in $WINEPREFIX"
+    # The test user's own Desktop, and the one the program finds.
+    DESKTOP_DIR=$WINEPREFIX/drive_c/users/$USER/Desktop
+    [ -d "$DESKTOP_DIR" ] || fail "no Desktop for the Windows user \"$USER\" in $WINEPREFIX"
+    assert_eq "$(realpath "$DESKTOP_DIR")" "$("$VARBO_SOURCE_DIR/scripts/wine" --desktop)" "the Desktop in the registry"
     OUT_DIR=$DESKTOP_DIR/Varbo_Photo
     reset_program_state
 

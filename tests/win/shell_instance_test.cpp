@@ -63,6 +63,8 @@ public:
         return processed_;
     }
     int messages() const { return messages_; }
+    // Whether the copy has ended: set before it lets go of the mutex or leaves it behind.
+    bool ended() const { return ended_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -107,6 +109,7 @@ private:
         }
         if (window) DestroyWindow(window);
         if (options_.window) UnregisterClassA(names_.windowClass.c_str(), GetModuleHandleA(nullptr));
+        ended_ = true;
         if (!options_.abandon) ReleaseMutex(mutex);
         CloseHandle(mutex);
         threadId_ = 0;
@@ -120,6 +123,7 @@ private:
     std::mutex mutex_;
     std::vector<std::string> processed_;
     std::atomic<int> messages_{0};
+    std::atomic<bool> ended_{false};
 };
 
 // A copy that waits for its turn keeps the mutex alive with a handle of its
@@ -236,11 +240,10 @@ TEST(HandOff, ACopyWithoutAWindowIsWaitedFor)
         {
             InstanceLock lock;
             ASSERT_FALSE(AcquireInstance(names.Get(), lock)) << row.rule;
-            const DWORD start = GetTickCount();
             const HandOffResult result = HandOffToRunningCopy(Picture("waited"), names.Get(), lock, Quick());
             EXPECT_FALSE(result.taken) << row.rule << ": processed here";
             EXPECT_TRUE(lock.owned()) << row.rule << ": our turn";
-            EXPECT_GE(GetTickCount() - start, 250u) << row.rule << ": not before the other copy ended";
+            EXPECT_TRUE(copy.ended()) << row.rule << ": not before the other copy ended";
             EXPECT_FALSE(FreeForAnotherThread(names.mutex.c_str())) << row.rule << ": the next copy waits for us";
         }
         EXPECT_TRUE(FreeForAnotherThread(names.mutex.c_str())) << row.rule << ": and gets its turn when we end";
@@ -277,7 +280,8 @@ TEST(HandOff, GivesUpWaitingInTheEnd)
     EXPECT_FALSE(result.taken);
     EXPECT_FALSE(lock.owned());
     EXPECT_GE(waited, 380u);
-    EXPECT_LT(waited, 3000u);
+    // Far short of the hour a start waits by default, however loaded the machine.
+    EXPECT_LT(waited, 60000u);
 }
 
 TEST(HandleCopyData, AnswersOnlyItsOwnRequests)

@@ -3,8 +3,10 @@
 // access at the byte level that does not go through the code under test.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 class TempFolder {
 public:
@@ -98,18 +100,24 @@ inline bool IsPlainFile(const std::string& path)
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The names in a folder (or only its files), "." and ".." left out, joined by "|" in listing order.
+// The names in a folder (or only its files), "." and ".." left out, sorted by
+// their bytes and joined by "|". Sorted here, because a listing's order is
+// the file system's: NTFS and Wine 8 sort without regard to case, FAT keeps
+// the order the names were made in.
 inline std::string ListFolder(const std::string& folder, bool filesOnly = false)
 {
-    std::string names;
-    WIN32_FIND_DATAW found;
-    HANDLE h = FindFirstFileW((L"\\\\?\\" + TempFolder::Wide(folder) + L"\\*").c_str(), &found);
-    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &found)) {
+    std::vector<std::string> found;
+    WIN32_FIND_DATAW entry;
+    HANDLE h = FindFirstFileW((L"\\\\?\\" + TempFolder::Wide(folder) + L"\\*").c_str(), &entry);
+    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &entry)) {
         char name[MAX_PATH * 4];
-        WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, name, sizeof name, nullptr, nullptr);
-        if (filesOnly && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-        if (std::string(name) != "." && std::string(name) != "..") names += (names.empty() ? "" : "|") + std::string(name);
+        WideCharToMultiByte(CP_UTF8, 0, entry.cFileName, -1, name, sizeof name, nullptr, nullptr);
+        if (filesOnly && (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+        if (std::string(name) != "." && std::string(name) != "..") found.push_back(name);
     }
     if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    std::sort(found.begin(), found.end());
+    std::string names;
+    for (const std::string& n : found) names += (names.empty() ? "" : "|") + n;
     return names;
 }

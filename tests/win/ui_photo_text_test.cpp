@@ -287,7 +287,7 @@ TEST_F(PhotoText, TheTestPictureCarriesTheTextEvenWithShowTextOff)
     ASSERT_FALSE(plain.empty());
     EXPECT_NE(stripes, plain) << "the stripes are drawn although 'Показывать текст' is off";
     ASSERT_FALSE(launched.empty());
-    EXPECT_NE(launched.front().find("Test2.jpg"), std::string::npos) << launched.front();
+    EXPECT_EQ(launched.front(), "\"" + temp / "Test2.jpg" + "\"") << "the viewer gets the data folder's Test2.jpg";
     EXPECT_TRUE(KillTimer(window.get(), kTimerTestDone)) << "timer 604 minimises the window for the viewer";
     EXPECT_TRUE(boxes.empty());
 }
