@@ -162,6 +162,8 @@ TEST(ExifFields, ReadsTheKeptTagsOfIfd0AndTheExifIfd)
     for (int i = 0; i < 511; ++i) cutBeforeLetter.imageDescription += "д";
     ExifFields make;
     make.make = "Canon";
+    ExifFields makeFlash = make;
+    makeFlash.flash = 16;
     ExifFields iso200;
     iso200.iso = 200;
     ExifFields tiffEp;
@@ -193,7 +195,7 @@ TEST(ExifFields, ReadsTheKeptTagsOfIfd0AndTheExifIfd)
         {"a text whose offset lies past the end", Block(false, {Text(0x010F, "Canon"), {0x0110, kAscii, {}, "Model", {}, 0xFFFFFFF0u}}), make},
         {"a text whose count runs past the end", Block(false, {Text(0x010F, "Canon"), {0x0110, kAscii, {}, "EOS 5D", 60000u}}), make},
         {"a count whose bytes overflow 32 bits (2^29 rationals)",
-         Block(false, {Text(0x010F, "Canon")}, {{0x829A, kRational, {1, 250}, {}, 0x20000000u}}), make},
+         Block(false, {Text(0x010F, "Canon")}, {{0x829A, kRational, {1, 250}, {}, 0x20000000u}, Short(0x9209, 16)}), makeFlash},
         {"a tag in the wrong type", Block(false, {Text(0x010F, "Canon"), Short(0x0110, 5)}, {Text(0x8827, "400")}), make},
         {"a rational over zero", Block(false, {Text(0x010F, "Canon")}, {Rational(0x829D, 56, 0)}), make},
         {"a LONG too big for the SHORT it stands for", Block(false, {Text(0x010F, "Canon")}, {Long(0x8827, 70000)}), make},
