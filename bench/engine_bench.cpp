@@ -177,11 +177,13 @@ int main(int argc, char** argv)
         for (size_t i = next++; i < names.size(); i = next++) {
             const double start = Seconds();
             Image picture;
+            ExifFields exif;
             std::vector<uint8_t> jpeg;
             const std::string path = JoinPath(in, names[i]);
-            bool ok = gdiplusResample ? LoadWithGdiplusResample(path, size, picture) : LoadPicture(path, size, false, picture);
+            bool ok = gdiplusResample ? LoadWithGdiplusResample(path, size, picture) : LoadPicture(path, size, false, picture, exif);
             const double encodeStart = Seconds();
-            ok = ok && (turbo ? EncodeWithLibjpegTurbo(picture, quality, jpeg) : EncodeJpeg(picture, quality, jpeg));
+            ok = ok && (turbo ? EncodeWithLibjpegTurbo(picture, quality, jpeg)
+                              : EncodeJpeg(picture, quality, jpeg, MakeExifApp1(exif, picture.width, picture.height)));
             const double encodeTook = Seconds() - encodeStart;
             ok = ok && WriteFileReplacing(JoinPath(out, names[i]), jpeg.data(), jpeg.size());
             const double took = Seconds() - start;

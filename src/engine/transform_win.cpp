@@ -14,6 +14,7 @@
 #include "engine/photo_text.h"
 #include "engine/photo_text_win.h"
 #include "imaging/colour.h"
+#include "imaging/exif.h"
 #include "imaging/gdiplus_win.h"
 #include "imaging/icc_profile.h"
 #include "imaging/jpeg_io.h"
@@ -50,13 +51,16 @@ bool LoadMetafile(std::string&& bytes, const PictureProbe& probe, int size, bool
 
 } // namespace
 
-bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out, int decodeThreads)
+bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out, ExifFields& exif, int decodeThreads)
 {
     out.Clear();
+    exif = ExifFields{};
     std::string bytes;
     if (!ReadFileBytes(path, bytes, kMaxPictureFileBytes) || bytes.empty()) return false;
-    if (IsJpegData(bytes)) return LoadJpeg(bytes, size, keepSize, out, decodeThreads);
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    // JPEG, PNG, WebP and TIFF; a format whose EXIF takes its decoder to find sets `exif` in its own branch.
+    exif = ReadPictureExif(data, bytes.size());
+    if (IsJpegData(bytes)) return LoadJpeg(bytes, size, keepSize, out, decodeThreads);
     // A header that claims a gigantic picture is refused before a decoder tries to allocate it.
     const PictureProbe probe = ProbePicture(data, bytes.size());
     if (!ClaimedSizeAcceptable(probe)) return false;
@@ -112,7 +116,8 @@ MadePicture MakePicture(const PictureJob& job)
     }
     const bool withText = job.text.mode != 0;
     Image picture;
-    if (!LoadPicture(source, JobSize(job), withText && job.text.keepSize, picture, job.decodeThreads)) {
+    ExifFields exif;
+    if (!LoadPicture(source, JobSize(job), withText && job.text.keepSize, picture, exif, job.decodeThreads)) {
         made.failure = Failure(JobStop::Unreadable);
         return made;
     }
@@ -120,7 +125,9 @@ MadePicture MakePicture(const PictureJob& job)
         made.failure = Failure(JobStop::FontUnusable, kFontUnusableMessage, job.text.fontName);
         return made;
     }
-    if (!EncodeJpeg(picture, quality, made.jpeg)) made.failure = Failure(JobStop::Unreadable);  // only when memory runs out
+    // Date taken, camera and copyright go on; GPS, serial numbers and the rest never do.
+    if (!EncodeJpeg(picture, quality, made.jpeg, MakeExifApp1(exif, picture.width, picture.height)))
+        made.failure = Failure(JobStop::Unreadable);  // only when memory runs out
     return made;
 }
 

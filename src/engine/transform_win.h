@@ -4,13 +4,15 @@
 
 #include "engine/output_names.h"
 #include "engine/picture_job.h"
+#include "imaging/exif.h"
 #include "imaging/image.h"
 
 // Loads a picture file at the size the job needs: the longer side `size`, or
 // its own size when keepSize is set; upright by its EXIF orientation; in sRGB
-// (through its colour profile, if it has one). False for anything that is not
-// a readable picture. `decodeThreads` as in PictureJob.
-bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out, int decodeThreads = 1);
+// (through its colour profile, if it has one); `exif` gets the fields of its
+// EXIF that outputs keep. False for anything that is not a readable picture.
+// `decodeThreads` as in PictureJob.
+bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out, ExifFields& exif, int decodeThreads = 1);
 // The output file name in the job's run folder: the source's own name with
 // kept names, else the first free number from `first` on; a refusal with its
 // stop when every number is taken.

@@ -41,25 +41,54 @@ void ForEachJpegSegment(const uint8_t* data, size_t size,
     }
 }
 
-bool ForEachTiffEntry(const uint8_t* data, size_t size, const std::function<bool(const TiffReader&, const TiffEntry&)>& visit)
+bool OpenTiff(const uint8_t* data, size_t size, TiffReader& reader, uint32_t& ifd0)
 {
     if (!data || size < 8) return false;
-    TiffReader reader{data, size, false};
+    reader = TiffReader{data, size, false};
     if (data[0] == 'M' && data[1] == 'M')
         reader.bigEndian = true;
     else if (data[0] != 'I' || data[1] != 'I')
         return false;
-    uint16_t magic = 0, count = 0;
-    uint32_t ifd = 0;
-    if (!reader.U16(2, magic) || magic != 42 || !reader.U32(4, ifd) || !reader.U16(ifd, count)) return false;
+    uint16_t magic = 0;
+    return reader.U16(2, magic) && magic == 42 && reader.U32(4, ifd0);
+}
+
+bool ForEachIfdEntry(const TiffReader& reader, uint32_t offset, const TiffVisit& visit)
+{
+    uint16_t count = 0;
+    if (!reader.U16(offset, count)) return false;
     for (uint32_t i = 0; i < count; ++i) {
         TiffEntry entry;
-        const uint64_t at = uint64_t{ifd} + 2 + 12 * uint64_t{i};
+        const uint64_t at = uint64_t{offset} + 2 + 12 * uint64_t{i};
         if (!reader.U16(at, entry.tag) || !reader.U16(at + 2, entry.type) || !reader.U32(at + 4, entry.count) ||
-            at + 12 > size)
+            at + 12 > reader.size)
             break;
         entry.valueAt = at + 8;
         if (!visit(reader, entry)) break;
     }
     return true;
+}
+
+bool ForEachTiffEntry(const uint8_t* data, size_t size, const TiffVisit& visit)
+{
+    TiffReader reader;
+    uint32_t ifd = 0;
+    return OpenTiff(data, size, reader, ifd) && ForEachIfdEntry(reader, ifd, visit);
+}
+
+bool TiffValueBytes(const TiffReader& reader, const TiffEntry& entry, uint64_t& at, uint64_t& bytes)
+{
+    // Bytes per value of TIFF's types 1..12 (BYTE, ASCII, SHORT, LONG, RATIONAL, SBYTE,
+    // UNDEFINED, SSHORT, SLONG, SRATIONAL, FLOAT, DOUBLE).
+    static const uint8_t kTypeSize[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+    if (entry.type == 0 || entry.type > 12) return false;
+    bytes = uint64_t{entry.count} * kTypeSize[entry.type];  // at most 2^32 x 8: no overflow in 64 bits
+    if (bytes <= 4) {
+        at = entry.valueAt;
+        return true;
+    }
+    uint32_t offset = 0;
+    if (!reader.U32(entry.valueAt, offset)) return false;
+    at = offset;
+    return at <= reader.size && bytes <= reader.size - at;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Bounds-checked walks over the structure of picture files: JPEG marker segments and the
-// first IFD of a TIFF block. Offsets come from the file, so every read is checked against
+// IFDs of a TIFF block. Offsets come from the file, so every read is checked against
 // the end of the data.
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +26,16 @@ struct TiffEntry {
     uint64_t valueAt = 0;  // where the entry's 4-byte value (or offset) field sits
 };
 
+using TiffVisit = std::function<bool(const TiffReader&, const TiffEntry&)>;
+
+// The byte order and the offset of IFD0 from a TIFF header; false when the data is no TIFF block.
+bool OpenTiff(const uint8_t* data, size_t size, TiffReader& reader, uint32_t& ifd0);
 // Calls visit for each entry of IFD0 until it answers false or an entry runs past the end.
 // Only IFD0 is read: it describes the main picture, so no offset chain is ever followed and a
 // looping file cannot keep us here. False when the data is no TIFF block.
-bool ForEachTiffEntry(const uint8_t* data, size_t size, const std::function<bool(const TiffReader&, const TiffEntry&)>& visit);
+bool ForEachTiffEntry(const uint8_t* data, size_t size, const TiffVisit& visit);
+// The same for the IFD at `offset` (one a tag of IFD0 points to); false when its count is out of the data.
+bool ForEachIfdEntry(const TiffReader& reader, uint32_t offset, const TiffVisit& visit);
+// Where an entry's values are: in its own 4-byte field when they fit, else at the offset that
+// field holds. False for a type of unknown size, or values that do not lie wholly in the data.
+bool TiffValueBytes(const TiffReader& reader, const TiffEntry& entry, uint64_t& at, uint64_t& bytes);

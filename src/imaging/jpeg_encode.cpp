@@ -5,6 +5,8 @@
 // the names of its jpeglib.h to those, types included, for this file alone.
 #include "imaging/jpeg_io.h"
 
+#include "imaging/exif.h"
+
 #include <climits>
 #include <cmath>
 #include <csetjmp>
@@ -44,6 +46,7 @@ struct Encoder {
 struct EncodeRequest {
     const Image* image;
     int quality;
+    const std::vector<uint8_t>* exifApp1;  // written when not empty
     unsigned char* buffer;  // jpeg_mem_dest reads and updates these two
     unsigned long size;
 };
@@ -92,6 +95,8 @@ bool EncodeGuarded(Encoder* e, EncodeRequest* req)
     cinfo->X_density = 300;
     cinfo->Y_density = 300;
     jpeg_start_compress(cinfo, TRUE);
+    if (!req->exifApp1->empty())  // after JFIF's APP0, which jpeg_start_compress wrote
+        jpeg_write_marker(cinfo, JPEG_APP0 + 1, req->exifApp1->data(), static_cast<unsigned int>(req->exifApp1->size()));
     while (cinfo->next_scanline < cinfo->image_height) {
         const int y = static_cast<int>(cinfo->next_scanline);
         JSAMPROW rows[kRowBatch];
@@ -116,13 +121,16 @@ size_t JpegSizeBound(int width, int height)
 
 }  // namespace
 
-bool EncodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out)
+bool EncodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out, const std::vector<uint8_t>& exifApp1)
 {
     out.clear();
+    // MakeExifApp1 never makes more than a segment holds; were it to, the picture is written without.
+    static const std::vector<uint8_t> kNone;
+    const std::vector<uint8_t>& exif = exifApp1.size() <= kMaxExifApp1Bytes ? exifApp1 : kNone;
     if (quality < 1 || quality > 100 || image.Empty() || int64_t{image.width} * image.height > kMaxPixels
         || image.stride < image.width * 3 || image.pixels.size() < static_cast<size_t>(image.stride) * static_cast<size_t>(image.height))
         return false;
-    const size_t bound = JpegSizeBound(image.width, image.height);
+    const size_t bound = JpegSizeBound(image.width, image.height) + exif.size();
     if (bound > ULONG_MAX)
         return false;
     unsigned char* buffer = static_cast<unsigned char*>(std::malloc(bound));
@@ -133,7 +141,7 @@ bool EncodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out)
     e.cinfo.err = jpeg_std_error(&e.err.pub);
     e.err.pub.error_exit = ErrorExit;
     e.err.pub.output_message = OutputMessage;
-    EncodeRequest req{&image, quality, buffer, static_cast<unsigned long>(bound)};
+    EncodeRequest req{&image, quality, &exif, buffer, static_cast<unsigned long>(bound)};
     bool ok = EncodeGuarded(&e, &req);
     jpeg_destroy_compress(&e.cinfo);
     if (ok) {

@@ -30,5 +30,6 @@ bool DecodeJpeg(const uint8_t* data, size_t size, int minWidth, int minHeight, I
 // progressive three-component YCbCr file of well-formed segments, or when any part fails.
 // Whenever it succeeds, the one-thread decode gives the same pixels.
 bool DecodeJpegOnTwoThreads(const uint8_t* data, size_t size, int minWidth, int minHeight, Image& out);
-// Baseline JPEG, quality 1..100 (anything else fails), optimised Huffman tables, 4:2:0, JFIF 300 dpi, no other markers.
-bool EncodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out);
+// Baseline JPEG, quality 1..100 (anything else fails), optimised Huffman tables, 4:2:0, JFIF
+// 300 dpi, and `exifApp1` (MakeExifApp1's bytes) as an APP1 right after JFIF when given; no other markers.
+bool EncodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out, const std::vector<uint8_t>& exifApp1 = {});

@@ -22,6 +22,7 @@
 #include "engine/photo_text_win.h"
 #include "engine/transform_win.h"
 #include "imaging/gdiplus_win.h"
+#include "imaging/exif.h"
 #include "imaging/jpeg_io.h"
 #include "temp_folder.h"
 
@@ -222,7 +223,57 @@ TEST_F(Engine, ExifOrientationIsAppliedAndNotCopied)
     EXPECT_GT(topRight[2], 180);
     EXPECT_LT(topRight[0], 60);
     EXPECT_LT(topLeft[2], 150);
-    EXPECT_EQ(HeaderOf(last_.written).orientation, 1) << "no EXIF is written";
+    EXPECT_EQ(HeaderOf(last_.written).orientation, 1) << "nothing to keep: no EXIF is written";
+}
+
+// A big-endian camera EXIF block: IFD0 (Make, Orientation 6, a GPS IFD pointer and the Exif
+// IFD pointer) at 8, its Make text at 62, the Exif IFD (DateTimeOriginal and a serial
+// number) at 68, its texts at 98 and 118. `entries0` lets a test make IFD0 lie about its count.
+std::string CameraExif(char entries0 = 4)
+{
+    const std::string tiff = std::string("MM\0\x2a\0\0\0\x08", 8) +
+                             std::string("\0", 1) + entries0 +
+                             std::string("\x01\x0f\0\x02\0\0\0\x06\0\0\0\x3e"       // Make, 6 bytes at 62
+                                         "\x01\x12\0\x03\0\0\0\x01\0\x06\0\0"       // Orientation 6
+                                         "\x87\x69\0\x04\0\0\0\x01\0\0\0\x44"       // Exif IFD at 68
+                                         "\x88\x25\0\x04\0\0\0\x01\0\0\0\x08"       // GPS IFD
+                                         "\0\0\0\0" "Canon\0"
+                                         "\0\x02"
+                                         "\x90\x03\0\x02\0\0\0\x14\0\0\0\x62"       // DateTimeOriginal, 20 at 98
+                                         "\xa4\x31\0\x02\0\0\0\x0b\0\0\0\x76"       // BodySerialNumber, 11 at 118
+                                         "\0\0\0\0" "2024:07:13 18:30:05\0" "0560018150\0",
+                                         119);
+    return std::string("Exif\0\0", 6) + tiff;
+}
+
+// The source's date taken and camera reach the output; where and with which camera body it
+// was taken do not. (Wine 8's GDI+ and WIC read no EXIF of any JPEG, a camera's own
+// included, so the output is read with our reader; exiftool reads it in the end-to-end test.)
+TEST_F(Engine, DateTakenAndCameraAreKeptSerialNumbersAndGpsAreNot)
+{
+    const std::string app1 = CameraExif();
+    std::vector<uint8_t> exif(app1.begin(), app1.end()), bytes;
+    ASSERT_TRUE(EncodeJpeg(TestPicture(4000, 3000), 90, bytes, exif));
+    ASSERT_EQ(Transform(Source("camera.jpg", std::string(bytes.begin(), bytes.end())), 901, 82), 1);
+    std::string out;
+    ASSERT_TRUE(ReadFileBytes(last_.written, out));
+    const ExifFields kept = ReadPictureExif(reinterpret_cast<const uint8_t*>(out.data()), out.size());
+    EXPECT_EQ(kept.dateTimeOriginal, "2024:07:13 18:30:05");
+    EXPECT_EQ(kept.make, "Canon");
+    EXPECT_EQ(kept.orientation, 1) << "the pixels were turned upright";
+    EXPECT_EQ(HeaderOf(last_.written).width, 675);
+    // Our APP1 follows JFIF's APP0 at 20; its TIFF block is little-endian.
+    ASSERT_EQ(out.substr(20, 2), "\xFF\xE1");
+    const std::string segment = out.substr(24, (static_cast<uint8_t>(out[22]) << 8 | static_cast<uint8_t>(out[23])) - 2);
+    EXPECT_EQ(segment.find("0560018150"), std::string::npos) << "no serial number";
+    EXPECT_EQ(segment.find("\x25\x88"), std::string::npos) << "no GPS IFD pointer";
+
+    // An IFD0 that claims 60 entries and runs off the end still gives the picture, upright
+    // by the orientation that comes before the damage.
+    const std::string damaged = CameraExif(60);
+    ASSERT_TRUE(EncodeJpeg(TestPicture(1200, 900), 90, bytes, std::vector<uint8_t>(damaged.begin(), damaged.end())));
+    ASSERT_EQ(Transform(Source("damaged.jpg", std::string(bytes.begin(), bytes.end())), 901, 82), 1);
+    EXPECT_EQ(HeaderOf(last_.written).width, 675);
 }
 
 TEST_F(Engine, KeptNamesUnicodeAndQuality)
