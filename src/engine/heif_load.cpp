@@ -8,7 +8,7 @@
 #include "imaging/colour.h"
 #include "imaging/heif_io.h"
 
-bool LoadHeif(const std::string& bytes, int size, bool keepSize, Image& out, int decodeThreads)
+bool LoadHeif(const std::string& bytes, int size, bool keepSize, Image& out, int decodeThreads, ExifFields* exif)
 {
     out.Clear();
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
@@ -22,6 +22,7 @@ bool LoadHeif(const std::string& bytes, int size, bool keepSize, Image& out, int
     const int threads = decodeThreads > 1 ? std::max<int>(decodeThreads, static_cast<int>(std::thread::hardware_concurrency())) : 1;
     HeifExtras extras;
     if (!DecodeHeif(data, bytes.size(), minWidth, minHeight, threads, out, &extras)) return false;
+    if (exif && !extras.exif.empty()) *exif = ReadExif(extras.exif.data(), extras.exif.size());
     ConvertToSrgb(out, extras.iccProfile);
     if (!ScaleTo(out, target)) {
         out.Clear();

@@ -65,7 +65,7 @@ bool LoadPicture(const std::string& path, int size, bool keepSize, Image& out, E
     const PictureProbe probe = ProbePicture(data, bytes.size());
     if (!ClaimedSizeAcceptable(probe)) return false;
     if (probe.format == PictureFormat::Webp) return LoadWebp(bytes, size, keepSize, out);
-    if (probe.format == PictureFormat::Heif) return LoadHeif(bytes, size, keepSize, out, decodeThreads);
+    if (probe.format == PictureFormat::Heif) return LoadHeif(bytes, size, keepSize, out, decodeThreads, &exif);
     if (probe.format == PictureFormat::Emf || probe.format == PictureFormat::Wmf)
         return LoadMetafile(std::move(bytes), probe, size, keepSize, out);
     const std::vector<uint8_t> profile = ExtractIccProfile(data, bytes.size());

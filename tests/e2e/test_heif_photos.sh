@@ -6,7 +6,8 @@
 # profile, one of them portrait), Canon's 10-bit 4:2:2 HIF and an AVIF; the
 # turned, mirrored and cropped pictures are the test pictures of
 # tests/data/heif. A damaged HEIC gets the box and no picture; in a folder it
-# is passed over and the run goes on.
+# is passed over and the run goes on. The date taken and the camera come
+# from the file's Exif item.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh" || exit 1
 e2e_init
@@ -42,6 +43,12 @@ for row in "IMG_3578.heic 901x675" "2021-02-13-1929.heic 675x901" "Canon.HIF 901
     assert_eq "$size" "$(identify -format '%wx%h' "$out")" "size from $file"
     assert_eq "300x300" "$(identify -format '%xx%y' "$out")" "dpi from $file"
 done
+
+# The iPhone photo's date taken and camera come along from its Exif item; its
+# MakerNote does not.
+make_from "$samples/IMG_3578.heic"
+assert_eq "2020:04:17 10:03:40|Apple|iPhone XR|" "$(exiftool -s3 -DateTimeOriginal -Make -Model -MakerNoteVersion "$out" | tr '\n' '|')" \
+    "the Exif item's fields in the output"
 
 # True colour: the iPhone photo's Display P3 against a colour-managed reference
 # (libheif's own decoder, its profile applied by Little CMS).
