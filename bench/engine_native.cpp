@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -42,8 +41,8 @@ int main(int argc, char** argv)
     int failed = 0;
     double loadTotal = 0, encodeTotal = 0;
     for (const fs::path& file : files) {
-        std::ifstream stream(file, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+        std::string bytes(fs::file_size(file), '\0');
+        std::ifstream(file, std::ios::binary).read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         const auto start = std::chrono::steady_clock::now();
         Image picture;
         std::vector<uint8_t> jpeg;
