@@ -11,7 +11,8 @@
 // compare bytes, quality and encode time.
 // With "-j N", N threads take the pictures one after another, as a batch
 // run's workers do. Prints one line per picture and the wall time of the
-// whole; the peak memory of the process last.
+// whole; the peak memory of the process last. Each picture's line also has
+// the DCT scale M/8 its JPEG decodes at.
 #include <windows.h>
 
 #include <psapi.h>
@@ -29,6 +30,7 @@
 #include "common/files_win.h"
 #include "common/owners_win.h"
 #include "common/paths.h"
+#include "engine/jpeg_load.h"
 #include "engine/transform_win.h"
 #include "imaging/gdiplus_win.h"
 #include "engine/output_names.h"
@@ -45,8 +47,8 @@ static double Seconds()
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The engine's JPEG path up to the final resample: DCT-domain reduction to at
-// least twice the target, then orientation.
+// The engine's JPEG path up to the final resample: DCT-domain reduction to the
+// engine's margin over the target, then orientation.
 static bool DecodeReduced(const std::string& path, int size, Image& decoded, Size2& target, std::string& bytes)
 {
     JpegHeader header;
@@ -55,11 +57,23 @@ static bool DecodeReduced(const std::string& path, int size, Image& decoded, Siz
     if (!ReadJpegHeader(data, bytes.size(), header)) return false;
     const bool turned = OrientationSwapsSides(header.orientation);
     target = OutputSize(turned ? header.height : header.width, turned ? header.width : header.height, size, false);
-    const int minW = std::min(2 * (turned ? target.height : target.width), header.width);
-    const int minH = std::min(2 * (turned ? target.width : target.height), header.height);
-    if (!DecodeJpeg(data, bytes.size(), minW, minH, decoded)) return false;
+    const Size2 minimum = JpegDecodeMinimum(header.width, header.height, turned, target);
+    if (!DecodeJpeg(data, bytes.size(), minimum.width, minimum.height, decoded)) return false;
     ApplyOrientation(decoded, header.orientation);
     return true;
+}
+
+// The DCT scale M/8 the engine decodes a JPEG at for this size (0 for no JPEG),
+// so that the bench can time libjpeg-turbo's djpeg at the same scale.
+static int DctScaleOf(const std::string& path, int size)
+{
+    std::string bytes;
+    JpegHeader header;
+    if (!ReadFileBytes(path, bytes) || !ReadJpegHeader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), header)) return 0;
+    const bool turned = OrientationSwapsSides(header.orientation);
+    const Size2 target = OutputSize(turned ? header.height : header.width, turned ? header.width : header.height, size, false);
+    const Size2 minimum = JpegDecodeMinimum(header.width, header.height, turned, target);
+    return ChooseDctScale(header.width, header.height, minimum.width, minimum.height);
 }
 
 // The same, the final resample done by GDI+.
@@ -189,8 +203,8 @@ int main(int argc, char** argv)
             const double took = Seconds() - start;
             done += ok;
             std::lock_guard<std::mutex> lock(printing);
-            std::printf("%s %s %dx%d %.1f ms %zu bytes encode %.1f ms\n", ok ? "ok" : "FAILED", names[i].c_str(), picture.width,
-                        picture.height, took * 1000, jpeg.size(), encodeTook * 1000);
+            std::printf("%s %s %dx%d %.1f ms %zu bytes scale %d encode %.1f ms\n", ok ? "ok" : "FAILED", names[i].c_str(), picture.width,
+                        picture.height, took * 1000, jpeg.size(), DctScaleOf(path, size), encodeTook * 1000);
         }
     };
     const double start = Seconds();

@@ -13,6 +13,13 @@ from skimage.io import imread
 from skimage.metrics import structural_similarity
 
 
+def three_channels(picture):
+    """A grey picture (vips keeps a grey photo grey) as three equal channels."""
+    if picture.ndim == 2:
+        picture = np.stack([picture] * 3, axis=-1)
+    return picture[..., :3].astype(np.float64)
+
+
 def main():
     ref_dir, out_dir = sys.argv[1], sys.argv[2]
     scores = []
@@ -20,8 +27,7 @@ def main():
         ref_path = os.path.join(ref_dir, os.path.splitext(name)[0] + ".png")
         if not os.path.exists(ref_path):
             continue
-        out = imread(os.path.join(out_dir, name))[..., :3].astype(np.float64)
-        ref = imread(ref_path)[..., :3].astype(np.float64)
+        out, ref = (three_channels(imread(path)) for path in (os.path.join(out_dir, name), ref_path))
         if out.shape != ref.shape:
             print(f"size mismatch {name}: {out.shape} vs {ref.shape}", file=sys.stderr)
             continue

@@ -1,5 +1,11 @@
-# Native build: the portable logic and its unit tests, with sanitizers.
-set(VARBO_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+# Native build: the portable logic and its unit tests, with sanitizers. A
+# profiling tree turns them off (-DVARBO_NATIVE_SANITIZE=OFF, a Release build):
+# valgrind and the sanitizers do not mix, and they would distort the profile.
+option(VARBO_NATIVE_SANITIZE "Build the native tree with ASan and UBSan" ON)
+set(VARBO_SANITIZE)
+if(VARBO_NATIVE_SANITIZE)
+    set(VARBO_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+endif()
 target_compile_options(varbo_core PRIVATE ${VARBO_SANITIZE} -g)
 target_link_options(varbo_core PUBLIC ${VARBO_SANITIZE})
 
@@ -41,6 +47,13 @@ target_include_directories(varbo_core SYSTEM PUBLIC ${VARBO_HEIF_NATIVE}/include
 target_compile_definitions(varbo_core PUBLIC LIBHEIF_STATIC_BUILD)
 target_link_libraries(varbo_core PUBLIC ${VARBO_HEIF_NATIVE}/lib/libheif.a ${VARBO_HEIF_NATIVE}/lib/libde265.a
     ${VARBO_HEIF_NATIVE}/lib/libdav1d.a Threads::Threads ${CMAKE_DL_LIBS} m)
+
+# The profiling tree's driver of the engine (bench/engine_native.cpp).
+if(NOT VARBO_NATIVE_SANITIZE)
+    add_executable(engine_native ${CMAKE_SOURCE_DIR}/bench/engine_native.cpp)
+    target_compile_options(engine_native PRIVATE ${VARBO_WARNINGS})
+    target_link_libraries(engine_native PRIVATE varbo_core)
+endif()
 
 find_package(GTest REQUIRED)
 include(GoogleTest)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/jpeg_load.h"
 #include "engine/output_names.h"
 #include "imaging/jpeg_io.h"
 #include "imaging/picture_probe.h"
@@ -19,9 +20,9 @@ uint64_t EstimateJobPeakBytes(const PictureHeaderFacts& f, uint64_t fileBytes, i
     const uint64_t result = uint64_t(target.width) * target.height * 3;
     uint64_t decoded, extra = 0;
     if (f.jpeg) {
-        // The decoder keeps at least twice the target (the engine's margin);
-        // either side may be the longer after turning, so the larger minimum is used.
-        const int minSide = 2 * std::max(target.width, target.height);
+        // The decoder keeps the engine's margin over the target; either side
+        // may be the longer after turning, so the larger minimum is used.
+        const int minSide = static_cast<int>(kJpegDecodeMargin * std::max(target.width, target.height));
         const int m = ChooseDctScale(static_cast<int>(w), static_cast<int>(h), minSide, minSide);
         decoded = ((w * m + 7) / 8) * ((h * m + 7) / 8) * 3;
         if (f.progressive) extra = w * h * 3;  // 16-bit coefficients of Y and two quarter-size chroma planes

@@ -38,6 +38,9 @@ struct PictureJob {
     std::string runFolder;          // where the picture goes; made with the first picture
     std::string testPicture;        // when set, the picture is written here instead (the test command's Test2.jpg)
     bool keepNames = false;         // "v901_<source name>.jpg" instead of the next free number
+    int firstNumber = 1;            // numbered names are looked for from this number on: a batch run's
+                                    // writer passes the one after its last, so it does not probe every
+                                    // name it made before (a run of n pictures would probe n * n / 2)
     int decodeThreads = 1;          // 2 for a picture made on its own: a large progressive JPEG then
                                     // decodes on two threads; a batch keeps every core busy with pictures
     PhotoText text;
@@ -47,6 +50,7 @@ struct PictureResult {
     bool made = false;
     JobStop stop = JobStop::None;
     std::string written;            // the file made
+    int number = 0;                 // its number, when it has a numbered name
     std::string message;            // a message for the user, empty when there is none
     std::string caption = " ";      // its caption; one blank gives the default
 };

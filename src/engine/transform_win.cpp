@@ -155,7 +155,7 @@ PictureResult SavePicture(const PictureJob& job, const std::vector<uint8_t>& jpe
     const std::string runFolder = WithoutTrailingLineFeed(job.runFolder);
     if (MakeFolderPath(runFolder) == 0) return Failure(JobStop::SaveFailed, SaveFailedMessage(runFolder, GetLastError()));
     const int size = JobSize(job);
-    for (int first = 1;;) {
+    for (int first = job.firstNumber;;) {
         const NameChoice name = ChooseOutputName(job, size, first);
         if (name.name.empty()) return Failure(name.stop, kFolderFullMessage);
         const std::string path = JoinPath(runFolder, name.name);
@@ -168,6 +168,7 @@ PictureResult SavePicture(const PictureJob& job, const std::vector<uint8_t>& jpe
         if (!written) return Failure(JobStop::SaveFailed, SaveFailedMessage(runFolder, written.error));
         result.made = true;
         result.written = path;
+        result.number = name.number;
         return result;
     }
 }

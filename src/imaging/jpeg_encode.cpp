@@ -66,7 +66,12 @@ int MozjpegTableScale(int quality)
 
 // mozjpeg's defaults: trellis quantisation, its own quantisation tables, optimised Huffman
 // tables, deringing of hard edges. Its defaults would also make a progressive file with scans
-// chosen by trial; ours stays baseline, one sequential scan.
+// chosen by trial; ours stays baseline, one sequential scan. The trellis leaves the DC
+// coefficients alone: its search of their candidates, block by block, was a fifth of the
+// encode for 0.05 % of the bytes, and SSIM stayed the same or 0.0001 better at every quality
+// (50 to 100, both bench sets). The other settings were measured too and kept: without
+// deringing, 3.5 % less work and the same bytes on photos, but it is there for text and
+// graphics on white; the end-of-block search costs 7 % more for 0.05 % fewer bytes.
 bool EncodeGuarded(Encoder* e, EncodeRequest* req)
 {
     if (setjmp(e->err.jump))
@@ -81,6 +86,7 @@ bool EncodeGuarded(Encoder* e, EncodeRequest* req)
     cinfo->in_color_space = JCS_EXT_BGR;
     jpeg_set_defaults(cinfo);  // YCbCr, JFIF header, no Adobe marker
     jpeg_c_set_bool_param(cinfo, JBOOLEAN_OPTIMIZE_SCANS, FALSE);
+    jpeg_c_set_bool_param(cinfo, JBOOLEAN_TRELLIS_QUANT_DC, FALSE);
     cinfo->num_scans = 0;  // one sequential scan: baseline
     cinfo->scan_info = nullptr;
     jpeg_set_linear_quality(cinfo, MozjpegTableScale(req->quality), TRUE);  // jpeg_set_quality's scale

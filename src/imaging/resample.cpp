@@ -17,7 +17,8 @@
 // output position) and kept as 16-bit fixed point, so the passes are integer
 // multiply-adds, two taps per SSE2 instruction in both passes. For a reduction the kernel
 // is stretched by the reduction factor, so that it also low-passes away what the smaller
-// picture cannot hold (no aliasing, no moire); for
+// picture cannot hold (no aliasing, no moire), or by a little less where the caller asks for
+// a sharper result (see Resize's kernelWidth); for
 // an enlargement it is plain 3-lobe interpolation. Source pixels beyond an edge repeat the
 // edge pixel. The two axes run one after the other through an 8-bit intermediate picture,
 // in whichever order costs fewer multiply-adds.
@@ -96,10 +97,10 @@ bool QuantiseTaps(const std::vector<double>& normalised, const std::vector<int>&
     return true;
 }
 
-void BuildTaps(int srcSize, int dstSize, AxisTaps& taps)
+void BuildTaps(int srcSize, int dstSize, double kernelWidth, AxisTaps& taps)
 {
     const double scale = static_cast<double>(srcSize) / dstSize;
-    const double filterScale = std::max(scale, 1.0);
+    const double filterScale = std::max(scale * kernelWidth, 1.0);
     const double support = kLobes * filterScale;
     taps.stride = static_cast<int>(std::min<double>(srcSize, std::ceil(2 * support) + 2));
     taps.first.assign(dstSize, 0);
@@ -309,7 +310,7 @@ Plane PlaneOf(const Image& image)
     return Plane{const_cast<uint8_t*>(image.pixels.data()), image.stride, image.width, image.height};
 }
 
-bool ResizeInto(const Image& src, Image& result)
+bool ResizeInto(const Image& src, double kernelWidth, Image& result)
 {
     const int w = result.width, h = result.height;
     const bool doRows = w != src.width, doColumns = h != src.height;
@@ -320,9 +321,9 @@ bool ResizeInto(const Image& src, Image& result)
     }
     AxisTaps rowTaps, columnTaps;
     if (doRows)
-        BuildTaps(src.width, w, rowTaps);
+        BuildTaps(src.width, w, kernelWidth, rowTaps);
     if (doColumns)
-        BuildTaps(src.height, h, columnTaps);
+        BuildTaps(src.height, h, kernelWidth, columnTaps);
     if (!doRows) {
         ResizeColumns(PlaneOf(src), columnTaps, PlaneOf(result));
         return true;
@@ -357,14 +358,14 @@ bool ResizeInto(const Image& src, Image& result)
 
 }  // namespace
 
-bool Resize(const Image& src, int w, int h, Image& out)
+bool Resize(const Image& src, int w, int h, Image& out, double kernelWidth)
 {
     Image result;
-    bool ok = !src.Empty() && src.pixels.size() >= static_cast<size_t>(src.stride) * static_cast<size_t>(src.height)
+    bool ok = kernelWidth > 0 && !src.Empty() && src.pixels.size() >= static_cast<size_t>(src.stride) * static_cast<size_t>(src.height)
         && src.stride >= src.width * 3 && result.Allocate(w, h);
     if (ok) {
         try {
-            ok = ResizeInto(src, result);
+            ok = ResizeInto(src, kernelWidth, result);
         } catch (const std::bad_alloc&) {
             ok = false;
         }

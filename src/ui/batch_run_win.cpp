@@ -194,6 +194,7 @@ private:
     {
         int index = 0;
         std::string path;
+        int nextNumber = 1;  // pictures are saved in drop order: the next free number is past the last one made
         while (Next(saveQueue_, index, path)) {
             std::vector<uint8_t> jpeg;
             {
@@ -202,6 +203,7 @@ private:
             }
             PictureJob job = job_;
             job.source = path;  // a kept name comes from it
+            job.firstNumber = nextNumber;
             PictureResult saved;
             try {
                 saved = Seams().save ? Seams().save(job, jpeg) : SavePicture(job, jpeg);
@@ -209,6 +211,7 @@ private:
                 saved = PictureResult{};
                 saved.stop = JobStop::SaveFailed;
             }
+            if (saved.made && saved.number > 0) nextNumber = saved.number + 1;
             const EntryKind kind = ProbeEntry(path);
             {
                 std::lock_guard<std::mutex> lock(mutex_);

@@ -21,10 +21,11 @@ TEST(EstimateJobPeakBytes, FromTheHeader)
         uint64_t fileBytes;
         uint64_t expected;
     } rows[] = {
-        // 901 x 600 result (1 621 800 bytes); decoded at 4/8, 3000 x 2000 (18 000 000), three times.
-        {"baseline 24 MP JPEG", {true, true, false, 6000, 4000}, 10 * kMB, 10 * kMB + 54'000'000 + 1'621'800},
+        // 901 x 600 result (1 621 800 bytes); 1.25 x 901 = 1126 px kept on both sides: 2/8 would
+        // leave 1000, so decoded at 3/8, 2250 x 1500 (10 125 000), three times.
+        {"baseline 24 MP JPEG", {true, true, false, 6000, 4000}, 10 * kMB, 10 * kMB + 30'375'000 + 1'621'800},
         {"progressive: the coefficients too", {true, true, true, 6000, 4000}, 10 * kMB,
-         10 * kMB + 72'000'000 + 54'000'000 + 1'621'800},
+         10 * kMB + 72'000'000 + 30'375'000 + 1'621'800},
         // 901 x 675 result (1 824 525); decoded whole (36 000 000) three times, GDI+'s 32-bit copy (48 000 000).
         {"PNG through GDI+", {true, false, false, 4000, 3000}, 20 * kMB, 20 * kMB + 48'000'000 + 108'000'000 + 1'824'525},
         // 48 MP HEIC: planes at full size three times over (8064 x 6048 x 9 = 438 939 648), reduced
