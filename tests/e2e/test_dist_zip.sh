@@ -26,8 +26,10 @@ for f in README.txt LICENSES.txt; do
 done
 grep -q "based in part on the work of the Independent JPEG Group" "$dir/README.txt" ||
     fail "the guide does not name the Independent JPEG Group"
+grep -q "GNU LGPL" "$dir/README.txt" || fail "the guide does not say what the LGPL lets the user do"
 for text in "Thomas G. Lane, Guido Vollbeding" "Modified (3-clause) BSD License" "Pierre Ossman" \
-    "GNU GENERAL PUBLIC LICENSE" "GCC RUNTIME LIBRARY EXCEPTION" "MinGW-w64 runtime licensing" "Lockless Inc."; do
+    "GNU GENERAL PUBLIC LICENSE" "GCC RUNTIME LIBRARY EXCEPTION" "MinGW-w64 runtime licensing" "Lockless Inc." \
+    "The library \`libheif\`" "The library \`libde265\`" "GNU LESSER GENERAL PUBLIC LICENSE" "VideoLAN and dav1d authors"; do
     grep -q -F "$text" "$dir/LICENSES.txt" || fail "LICENSES.txt lacks \"$text\""
 done
 
