@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <memory>
@@ -64,6 +66,38 @@ private:
     int holders_ = 0;
 };
 
+// With VARBO_TEST_TIMES naming a file, a batch run writes where its time goes, one line an
+// event: milliseconds since the drop reached the window, the event, the input's index (-1
+// for the run). The bench reads it; it costs nothing when the variable is not set.
+class RunTimes {
+public:
+    RunTimes()
+    {
+        if (const char* path = std::getenv("VARBO_TEST_TIMES"); path && *path) file_ = std::fopen(path, "ab");
+        QueryPerformanceFrequency(&frequency_);
+        QueryPerformanceCounter(&start_);
+    }
+    ~RunTimes()
+    {
+        if (file_) std::fclose(file_);
+    }
+    RunTimes(const RunTimes&) = delete;
+    RunTimes& operator=(const RunTimes&) = delete;
+    void Note(const char* event, int index = -1)
+    {
+        if (!file_) return;
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        const double ms = double(now.QuadPart - start_.QuadPart) * 1000 / double(frequency_.QuadPart);
+        std::lock_guard<std::mutex> lock(mutex_);
+        std::fprintf(file_, "%.2f %s %d\n", ms, event, index);
+    }
+private:
+    std::FILE* file_ = nullptr;
+    LARGE_INTEGER frequency_{}, start_{};
+    std::mutex mutex_;
+};
+
 uint64_t AvailablePhysicalMemory()
 {
     MEMORYSTATUSEX status{};
@@ -75,7 +109,8 @@ uint64_t AvailablePhysicalMemory()
 // order the window hands them over. Each end is posted to the window.
 class RunThreads {
 public:
-    RunThreads(HWND window, const PictureJob& job, int workers) : window_(window), job_(job), gate_(BatchMemoryBudget(AvailablePhysicalMemory()))
+    RunThreads(HWND window, const PictureJob& job, int workers, RunTimes& times)
+        : window_(window), job_(job), gate_(BatchMemoryBudget(AvailablePhysicalMemory())), times_(times)
     {
         for (int i = 0; i < workers; ++i) threads_.emplace_back([this] { WorkerLoop(); });
         threads_.emplace_back([this] { WriterLoop(); });
@@ -165,6 +200,7 @@ private:
             PictureJob job = job_;
             job.source = path;
             MadePicture made;
+            times_.Note("make", index);
             try {
                 std::string head;
                 uint64_t fileBytes = 0;
@@ -182,6 +218,7 @@ private:
                 made = MadePicture{};  // one picture failed; the run goes on
             }
             if (made.jpeg.empty() && made.failure.stop == JobStop::None) made.failure.stop = JobStop::Unreadable;
+            times_.Note("made", index);
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 slots_[index].made = std::move(made);
@@ -212,6 +249,7 @@ private:
                 saved.stop = JobStop::SaveFailed;
             }
             if (saved.made && saved.number > 0) nextNumber = saved.number + 1;
+            times_.Note("saved", index);
             const EntryKind kind = ProbeEntry(path);
             {
                 std::lock_guard<std::mutex> lock(mutex_);
@@ -226,6 +264,7 @@ private:
     HWND window_;
     const PictureJob job_;
     MemoryGate gate_;
+    RunTimes& times_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<int> makeQueue_, saveQueue_;
@@ -243,6 +282,7 @@ struct ActiveRun {
     bool holdsEsc = false;
     int lastRunNo = 0;
     std::string lastRunFolder;
+    std::unique_ptr<RunTimes> times = std::make_unique<RunTimes>();  // from the drop on; the threads note into it
     std::unique_ptr<RunThreads> threads;
     std::unique_ptr<BatchCoordinator> coordinator;
     RunObjectLog objects;
@@ -281,6 +321,7 @@ BatchEnd FinishRun()
     const int made = WindowState.iProgress;
     const BatchEnd end = run->coordinator->End();
     run->threads.reset();
+    run->times->Note("threads ended");
     if (run->holdsEsc) UnregisterHotKey(run->window, kRunHotKeyId);
     run->objects.End(made);
     if (!IsFolder(JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder))) {
@@ -351,6 +392,7 @@ std::optional<BatchEnd> StartBatchRun(HWND window, HDROP drop, std::function<voi
         for (UINT i = 0; i < count; ++i) run->inputs.push_back(DroppedName(drop, i).value_or(std::string()));
     }
     state.iDropCount = static_cast<int>(run->inputs.size());
+    run->times->Note("listed");
 
     run->lastRunNo = Folders.iOutSubfolderNo;
     run->lastRunFolder = Folders.OutSubfolder;
@@ -361,7 +403,7 @@ std::optional<BatchEnd> StartBatchRun(HWND window, HDROP drop, std::function<voi
 
     const int workers = Seams().workers > 0 ? Seams().workers : WorkerCount(std::thread::hardware_concurrency());
     ActiveRun* self = run.get();
-    run->threads = std::make_unique<RunThreads>(window, job, workers);
+    run->threads = std::make_unique<RunThreads>(window, job, workers, *run->times);
     BatchCoordinator::Hooks hooks;
     hooks.inputName = [self](int index) -> std::optional<std::string> {
         if (index >= static_cast<int>(self->inputs.size()) || self->inputs[index].empty()) return std::nullopt;
@@ -398,6 +440,7 @@ std::optional<BatchEnd> HandleBatchMessage(UINT message, WPARAM wParam)
         const auto [result, kind] = g_run->threads->Saved(index);
         g_run->coordinator->OnSaved(index, result, kind);
         g_run->progress();
+        g_run->times->Note("painted", index);
         g_run->objects.Sample();
     }
     std::optional<BatchEnd> end;
