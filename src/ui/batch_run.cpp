@@ -53,6 +53,8 @@ BatchCoordinator::BatchCoordinator(WindowStateRecord& state, SettingsRecord& set
     state_.iFileIndex = 0;
     steps_.assign(static_cast<size_t>(state_.iDropCount), Step::Waiting);
     paths_.assign(steps_.size(), std::string());
+    weights_.assign(steps_.size(), 0);
+    weighed_.assign(steps_.size(), false);
 }
 
 void BatchCoordinator::Start()
@@ -64,43 +66,71 @@ void BatchCoordinator::Start()
 
 bool BatchCoordinator::DispatchOver() const
 {
-    return stopStarting_ || next_ >= state_.iDropCount;
+    return stopStarting_ || considered_ >= state_.iDropCount;
 }
 
-// Starts pictures in drop order while a worker is free. A name the shell
-// cannot give, or a dropped file that is no picture, is passed over; names
-// from a folder's list were filtered when listed.
+// The input to start next: the first one not yet started, or with weights the
+// heaviest of the next kLookAhead; -1 when none is left.
+int BatchCoordinator::ChooseNext()
+{
+    while (next_ < state_.iDropCount && steps_[next_] != Step::Waiting) ++next_;
+    if (next_ >= state_.iDropCount) return -1;
+    if (!hooks_.inputWeight) return next_;
+    int best = next_;
+    const int end = std::min(state_.iDropCount, next_ + kLookAhead);
+    for (int i = next_; i < end; ++i) {
+        if (steps_[i] != Step::Waiting) continue;
+        if (!weighed_[i]) {
+            weights_[i] = hooks_.inputWeight(i);
+            weighed_[i] = true;
+        }
+        if (weights_[i] > weights_[best]) best = i;
+    }
+    return best;
+}
+
+// Starts pictures while a worker is free. A name the shell cannot give, or a
+// dropped file that is no picture, is passed over; names from a folder's list
+// were filtered when listed. When as many made pictures wait to be saved as
+// may, only the one the writer waits for is started.
 void BatchCoordinator::Pump()
 {
-    while (!DispatchOver() && making_ < workers_ && waitingToSave_ < kMadeAheadPerWorker * workers_) {
+    while (!DispatchOver() && making_ < workers_) {
+        const bool heldFull = waitingToSave_ >= kMadeAheadPerWorker * workers_;
+        if (heldFull && (nextSave_ >= state_.iDropCount || steps_[nextSave_] != Step::Waiting)) break;
         // Esc stops the start of new pictures unless fewer than ten inputs
         // are left, which are then simply finished.
-        if (next_ > 0 && state_.iEscState == 1 && next_ < state_.iDropCount - kEscLastInputs) {
+        if (considered_ > 0 && state_.iEscState == 1 && considered_ < state_.iDropCount - kEscLastInputs) {
             state_.iEscState = 2;
             stopStarting_ = true;
             break;
         }
-        const int index = next_++;
-        state_.iFileIndex = next_;
+        const int index = heldFull ? nextSave_ : ChooseNext();
+        if (index < 0) break;
+        ++considered_;
+        state_.iFileIndex = considered_;
         const std::optional<std::string> input = hooks_.inputName(index);
         if (!input || input->empty() || (!state_.iFromList && !IsPictureName(*input))) {
             steps_[index] = Step::Skipped;
+            ChooseNext();  // moves next_ past it
             continue;
         }
         paths_[index] = *input;
         steps_[index] = Step::Making;
         ++making_;
+        ChooseNext();
         hooks_.make(index, *input);
     }
 }
 
-// Saves are one at a time, in drop order; what failed or was passed over is
-// stepped past.
+// Saves are one at a time, in drop order; what failed or was passed over, and
+// once nothing more starts what was never started, is stepped past.
 void BatchCoordinator::SaveNext()
 {
-    while (!saving_ && nextSave_ < next_) {
+    while (!saving_ && nextSave_ < state_.iDropCount) {
         Step& step = steps_[nextSave_];
-        if (step == Step::Skipped || step == Step::Failed) {
+        if (step == Step::Waiting && !DispatchOver()) return;  // not started yet
+        if (step == Step::Skipped || step == Step::Failed || step == Step::Waiting) {
             ++nextSave_;
             continue;
         }
@@ -166,12 +196,14 @@ void BatchCoordinator::OnSaved(int index, const PictureResult& result, EntryKind
 void BatchCoordinator::OnEsc()
 {
     Pump();
+    SaveNext();  // the writer may wait for a picture that will now never start
 }
 
 void BatchCoordinator::OnClose()
 {
     closing_ = true;
     stopStarting_ = true;
+    SaveNext();
 }
 
 bool BatchCoordinator::Finished() const
@@ -184,7 +216,7 @@ bool BatchCoordinator::Finished() const
 BatchEnd BatchCoordinator::End()
 {
     // What was made after a stop is never saved.
-    for (int i = nextSave_; i < next_; ++i) {
+    for (int i = nextSave_; i < state_.iDropCount; ++i) {
         if (steps_[i] == Step::Made) hooks_.discard(i);
     }
     state_.iRunning = 0;

@@ -1,12 +1,14 @@
 #pragma once
 // A batch run over dropped files, as the window thread drives it. Pictures
-// are made on worker threads, several at once, started in drop order; they
+// are made on worker threads, several at once, started in drop order or,
+// given their weights, the heaviest of the next few first; they
 // are saved one after another in drop order, so each gets the name a
 // one-at-a-time run would give it, and counted as they are saved. Esc, a full
 // run folder, an output that cannot be written and the closing of the window
 // stop the start of new pictures. The coordinator never waits and starts no
 // thread: batch_run_win.cpp gives it the workers and the writer.
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -54,7 +56,12 @@ public:
         std::function<void(int index)> discard;
         // A picture's message for the user.
         std::function<void(const std::string& message, const std::string& caption)> show;
+        // Optional: how much work input `index` is (its file's size will do). With it the
+        // heaviest of the next kLookAhead inputs starts first, so that a large picture late
+        // in the drop does not leave a core idle at the end of the run.
+        std::function<uint64_t(int index)> inputWeight;
     };
+    static constexpr int kLookAhead = 16;
 
     // state.iDropCount inputs (from a folder's list when state.iFromList);
     // `workers` pictures are made at once.
@@ -78,6 +85,7 @@ public:
 private:
     enum class Step { Waiting, Skipped, Making, Made, Failed, Saving, Saved };
     void Pump();
+    int ChooseNext();
     void SaveNext();
     void Stop(JobStop stop);
     bool DispatchOver() const;
@@ -88,7 +96,10 @@ private:
     int workers_;
     std::vector<Step> steps_;
     std::vector<std::string> paths_;
-    int next_ = 0;        // the next input to start
+    int next_ = 0;        // the first input not yet started or passed over
+    int considered_ = 0;  // inputs started or passed over
+    std::vector<uint64_t> weights_;
+    std::vector<bool> weighed_;
     int nextSave_ = 0;    // the next input, in drop order, to be saved or passed over
     int making_ = 0;
     int waitingToSave_ = 0;

@@ -98,6 +98,15 @@ private:
     std::mutex mutex_;
 };
 
+// A picture's work grows with its file: the batch starts the largest of the next few first.
+// 0 for a file that cannot be asked.
+uint64_t FileBytes(const std::string& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (path.empty() || !GetFileAttributesExW(WidePath(WithoutTrailingLineFeed(path)).c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 uint64_t AvailablePhysicalMemory()
 {
     MEMORYSTATUSEX status{};
@@ -413,6 +422,7 @@ std::optional<BatchEnd> StartBatchRun(HWND window, HDROP drop, std::function<voi
     hooks.save = [self](int index) { self->threads->Save(index); };
     hooks.discard = [self](int index) { self->threads->Discard(index); };
     hooks.show = [](const std::string& text, const std::string& caption) { g_boxes.emplace_back(text, caption); };
+    hooks.inputWeight = [self](int index) -> uint64_t { return index < static_cast<int>(self->inputs.size()) ? FileBytes(self->inputs[index]) : 0; };
     run->coordinator = std::make_unique<BatchCoordinator>(state, Settings, workers, std::move(hooks));
     // Esc is ours only while the run goes; the rest of the time other programs get it.
     run->holdsEsc = state.iDropCount > 0 && RegisterRunHotKey(window);

@@ -41,7 +41,8 @@ PictureResult Failed(JobStop stop, std::string message = {})
 // save ends, in any order, as worker threads and the writer would.
 class DrivenRun {
 public:
-    explicit DrivenRun(std::vector<std::string> inputs, int workers = 2, bool fromList = false) : inputs_(std::move(inputs))
+    explicit DrivenRun(std::vector<std::string> inputs, int workers = 2, bool fromList = false, std::vector<uint64_t> weights = {})
+        : inputs_(std::move(inputs))
     {
         state.iDropCount = static_cast<int>(inputs_.size());
         state.iFromList = fromList ? 1 : 0;
@@ -61,6 +62,7 @@ public:
         };
         hooks.discard = [this](int i) { discarded.push_back(i); };
         hooks.show = [this](const std::string& text, const std::string&) { shown.push_back(text); };
+        if (!weights.empty()) hooks.inputWeight = [weights](int i) { return weights[i]; };
         run = std::make_unique<BatchCoordinator>(state, settings, workers, std::move(hooks));
         run->Start();
     }
@@ -153,6 +155,56 @@ TEST(BatchCoordinator, OutOfOrderEndsAreSavedInDropOrder)
     run.run->End();
     EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(run.settings.LastFile, "D:\\in\\p4.jpg");
+}
+
+// With weights the heaviest of the next few inputs starts first, so a large
+// picture late in the drop is not left to one core at the end; names, counts
+// and the last picture stay those of drop order.
+TEST(BatchCoordinator, TheHeaviestOfTheNextFewStartsFirstAndTheOrderOfNamesStays)
+{
+    struct Row {
+        const char* rule;
+        int inputs, workers;
+        std::vector<uint64_t> weights;
+        std::vector<int> firstStarted;
+    } rows[] = {
+        {"the heavy fifth starts with the first", 6, 2, {1, 1, 1, 1, 9, 1}, {4, 0}},
+        {"beyond the next sixteen it waits its turn", 20, 2, std::vector<uint64_t>(19, 1), {0, 1}},
+        // Weights 1 to 20: the heaviest of the first sixteen is 15. One worker may hold four
+        // made pictures: once 15, 14, 13 and 12 wait for the writer, who waits for 0, 0
+        // starts although it is the lightest.
+        {"held pictures never keep back the one the writer waits for", 20, 1, {}, {15}},
+    };
+    rows[1].weights.push_back(9);
+    for (int i = 0; i < 20; ++i) rows[2].weights.push_back(static_cast<uint64_t>(i + 1));
+    for (const Row& row : rows) {
+        DrivenRun run(Pictures(row.inputs), row.workers, false, row.weights);
+        EXPECT_EQ(run.making, row.firstStarted) << row.rule;
+        run.RunThrough();
+        ASSERT_TRUE(run.run->Finished()) << row.rule;
+        run.run->End();
+        std::vector<int> inOrder(static_cast<size_t>(row.inputs));
+        for (int i = 0; i < row.inputs; ++i) inOrder[i] = i;
+        EXPECT_EQ(run.saveOrder, inOrder) << row.rule;
+        EXPECT_EQ(run.state.iDoneFiles, row.inputs) << row.rule;
+        EXPECT_EQ(run.settings.LastFile, "D:\\in\\p" + std::to_string(row.inputs) + ".jpg") << row.rule;
+    }
+}
+
+TEST(BatchCoordinator, EscWithWeightsKeepsThePicturesInWorkAndPassesOverTheRest)
+{
+    std::vector<uint64_t> weights(30, 1);
+    weights[5] = 9;
+    DrivenRun run(Pictures(30), 2, false, weights);
+    ASSERT_EQ(run.making, (std::vector<int>{5, 0}));
+    ASSERT_TRUE(TakeRunEsc(run.state));
+    run.run->OnEsc();
+    run.RunThrough();
+    ASSERT_TRUE(run.run->Finished());
+    run.run->End();
+    EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 5})) << "1 to 4 never started";
+    EXPECT_EQ(run.state.iDoneFiles, 2);
+    EXPECT_EQ(run.state.NoteText, kRunStoppedNote);
 }
 
 TEST(BatchCoordinator, AFailedPictureIsSkippedAndNotCounted)
