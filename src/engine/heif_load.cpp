@@ -23,10 +23,12 @@ bool LoadHeif(const std::string& bytes, int size, bool keepSize, Image& out, int
     HeifExtras extras;
     if (!DecodeHeif(data, bytes.size(), minWidth, minHeight, threads, out, &extras)) return false;
     if (exif && !extras.exif.empty()) *exif = ReadExif(extras.exif.data(), extras.exif.size());
-    ConvertToSrgb(out, extras.iccProfile);
+    // HEVC's reduction is a whole factor, so the picture here may hold five times the target's
+    // pixels: its colours are managed on the final size, after the resample.
     if (!ScaleTo(out, target)) {
         out.Clear();
         return false;
     }
+    ConvertToSrgb(out, extras.iccProfile);
     return true;
 }

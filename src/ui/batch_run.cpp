@@ -7,8 +7,10 @@
 
 namespace {
 // Pictures made ahead of the one being saved wait in memory as JPEGs; this
-// many at most, so a slow picture at the head cannot pile up the rest.
-constexpr int kMadeAheadPerWorker = 4;
+// many at most, so a slow picture at the head cannot pile up the rest. Enough
+// for the small pictures that one worker makes while another makes a large
+// one that was started early for its size.
+constexpr int kMadeAheadPerWorker = 8;
 }
 
 std::string SourceFolderOf(const std::string& path, EntryKind kind)
@@ -89,6 +91,17 @@ int BatchCoordinator::ChooseNext()
     return best;
 }
 
+// Whether an input not yet started is a picture, so more will start.
+bool BatchCoordinator::PictureWaiting() const
+{
+    for (int i = next_; i < state_.iDropCount; ++i) {
+        if (steps_[i] != Step::Waiting) continue;
+        const std::optional<std::string> input = hooks_.inputName(i);
+        if (input && !input->empty() && (state_.iFromList || IsPictureName(*input))) return true;
+    }
+    return false;
+}
+
 // Starts pictures while a worker is free. A name the shell cannot give, or a
 // dropped file that is no picture, is passed over; names from a folder's list
 // were filtered when listed. When as many made pictures wait to be saved as
@@ -119,18 +132,24 @@ void BatchCoordinator::Pump()
         steps_[index] = Step::Making;
         ++making_;
         ChooseNext();
-        hooks_.make(index, *input);
+        hooks_.make(index, *input, !PictureWaiting());
     }
 }
 
-// Saves are one at a time, in drop order; what failed or was passed over, and
-// once nothing more starts what was never started, is stepped past.
+// Saves are one at a time, in drop order; what failed or was passed over is
+// stepped past. Once nothing more starts, the first input that never started
+// ends the saving: what was made after it (started early for its size) is not
+// saved, so a stopped run's pictures are the first of the drop, in order.
 void BatchCoordinator::SaveNext()
 {
     while (!saving_ && nextSave_ < state_.iDropCount) {
         Step& step = steps_[nextSave_];
-        if (step == Step::Waiting && !DispatchOver()) return;  // not started yet
-        if (step == Step::Skipped || step == Step::Failed || step == Step::Waiting) {
+        if (step == Step::Waiting) {
+            if (!DispatchOver()) return;  // not started yet
+            discardRest_ = true;
+            step = Step::Skipped;
+        }
+        if (step == Step::Skipped || step == Step::Failed) {
             ++nextSave_;
             continue;
         }

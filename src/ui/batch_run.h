@@ -49,7 +49,9 @@ public:
         // The name of input `index`; empty when the shell cannot give it.
         std::function<std::optional<std::string>(int index)> inputName;
         // Starts making picture `index` on a worker; its end comes back through OnMade.
-        std::function<void(int index, const std::string& path)> make;
+        // `last`: no other picture of the run will start, so it may take the cores that the
+        // other workers give up as they finish.
+        std::function<void(int index, const std::string& path, bool last)> make;
         // Hands made picture `index` to the writer; its end comes back through OnSaved.
         std::function<void(int index)> save;
         // Drops what was made for a picture that will not be saved.
@@ -86,6 +88,7 @@ private:
     enum class Step { Waiting, Skipped, Making, Made, Failed, Saving, Saved };
     void Pump();
     int ChooseNext();
+    bool PictureWaiting() const;
     void SaveNext();
     void Stop(JobStop stop);
     bool DispatchOver() const;

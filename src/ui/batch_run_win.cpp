@@ -121,6 +121,7 @@ public:
     RunThreads(HWND window, const PictureJob& job, int workers, RunTimes& times)
         : window_(window), job_(job), gate_(BatchMemoryBudget(AvailablePhysicalMemory())), times_(times)
     {
+        workers_ = workers;
         for (int i = 0; i < workers; ++i) threads_.emplace_back([this] { WorkerLoop(); });
         threads_.emplace_back([this] { WriterLoop(); });
     }
@@ -139,11 +140,12 @@ public:
     RunThreads(const RunThreads&) = delete;
     RunThreads& operator=(const RunThreads&) = delete;
 
-    void Make(int index, const std::string& path)
+    void Make(int index, const std::string& path, bool last)
     {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             slots_[index].path = path;
+            slots_[index].last = last;
             makeQueue_.push_back(index);
         }
         wake_.notify_all();
@@ -184,13 +186,14 @@ public:
 private:
     struct Slot {
         std::string path;
+        bool last = false;  // the run's last picture to start: it decodes as one made on its own
         MadePicture made;
         PictureResult saved;
         EntryKind sourceKind = EntryKind::Missing;
     };
 
     // Waits for work of one queue; false when the run is over.
-    bool Next(std::deque<int>& queue, int& index, std::string& path)
+    bool Next(std::deque<int>& queue, int& index, std::string& path, bool* last = nullptr)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         wake_.wait(lock, [&] { return closing_ || !queue.empty(); });
@@ -198,6 +201,7 @@ private:
         index = queue.front();
         queue.pop_front();
         path = slots_[index].path;
+        if (last) *last = slots_[index].last;
         return true;
     }
 
@@ -205,9 +209,13 @@ private:
     {
         int index = 0;
         std::string path;
-        while (Next(makeQueue_, index, path)) {
+        bool last = false;
+        while (Next(makeQueue_, index, path, &last)) {
             PictureJob job = job_;
             job.source = path;
+            // The cores of the workers that run out of pictures go to the run's last one: a
+            // HEIF photo's tiles, a large progressive JPEG's two halves.
+            if (last && workers_ > 1) job.decodeThreads = 2;
             MadePicture made;
             times_.Note("make", index);
             try {
@@ -274,6 +282,7 @@ private:
     const PictureJob job_;
     MemoryGate gate_;
     RunTimes& times_;
+    int workers_ = 1;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<int> makeQueue_, saveQueue_;
@@ -418,7 +427,7 @@ std::optional<BatchEnd> StartBatchRun(HWND window, HDROP drop, std::function<voi
         if (index >= static_cast<int>(self->inputs.size()) || self->inputs[index].empty()) return std::nullopt;
         return self->inputs[index];
     };
-    hooks.make = [self](int index, const std::string& path) { self->threads->Make(index, path); };
+    hooks.make = [self](int index, const std::string& path, bool last) { self->threads->Make(index, path, last); };
     hooks.save = [self](int index) { self->threads->Save(index); };
     hooks.discard = [self](int index) { self->threads->Discard(index); };
     hooks.show = [](const std::string& text, const std::string& caption) { g_boxes.emplace_back(text, caption); };

@@ -115,11 +115,11 @@ has_jpegs() {
 }
 
 # A run's workers are one per processor that Wine shows, at most 8, and each
-# may have a picture in work and four made ahead, all of which a stop or a
+# may have a picture in work and eight made ahead, all of which a stop or a
 # close lets finish.
 most_in_work() {
     local processors
     processors=$(wine_run cmd /c 'echo %NUMBER_OF_PROCESSORS%' | tr -d '\r')
     [[ $processors =~ ^[0-9]+$ ]] || fail "no processor count from Wine: $processors"
-    echo $((5 * (processors < 8 ? processors : 8)))
+    echo $((9 * (processors < 8 ? processors : 8)))
 }

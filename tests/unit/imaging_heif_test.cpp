@@ -170,6 +170,15 @@ TEST(ImagingHeif, PlanesBecomeBgrRoundedAndLaidOverWhite)
     EXPECT_EQ(At(image, 0, 0)[0], 15);
     EXPECT_EQ(At(image, 1, 0)[0], 31);
 
+    // 40 x 1 halved: the pairs (2k, 2k + 1) mean 2k + 0.5, rounded up; 16 bytes at a time
+    // and the rest one pair at a time give the same.
+    uint8_t ramp[40], flat[40] = {};
+    for (int x = 0; x < 40; ++x) ramp[x] = static_cast<uint8_t>(x);
+    PlanarPicture wide{40, 1, plane(ramp, 8, 40), plane(flat, 8, 40), plane(flat, 8, 40), {}, false};
+    ASSERT_TRUE(PlanarToBgr(wide, 2, image));
+    ASSERT_EQ(image.width, 20);
+    for (int k = 0; k < 20; ++k) EXPECT_EQ(At(image, k, 0)[0], 2 * k + 1) << "pair " << k;
+
     // Red at alpha 128: straight, red stays 255 and the white shows through green and blue by
     // 127/255; premultiplied, the stored red is already 128/255 of itself.
     const uint8_t full[1] = {255}, half[1] = {128}, none[1] = {0};

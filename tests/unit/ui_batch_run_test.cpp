@@ -51,7 +51,8 @@ public:
             if (inputs_[i] == "?") return std::nullopt;
             return inputs_[i];
         };
-        hooks.make = [this](int i, const std::string&) {
+        hooks.make = [this](int i, const std::string&, bool isLast) {
+            if (isLast) last.push_back(i);
             making.push_back(i);
             maxMaking = std::max(maxMaking, static_cast<int>(making.size()));
         };
@@ -98,7 +99,7 @@ public:
     WindowStateRecord state;
     SettingsRecord settings;
     std::unique_ptr<BatchCoordinator> run;
-    std::vector<int> making, saveOrder, discarded;
+    std::vector<int> making, saveOrder, discarded, last;
     std::vector<std::string> shown;
     int saving = -1, maxMaking = 0;
 
@@ -191,7 +192,9 @@ TEST(BatchCoordinator, TheHeaviestOfTheNextFewStartsFirstAndTheOrderOfNamesStays
     }
 }
 
-TEST(BatchCoordinator, EscWithWeightsKeepsThePicturesInWorkAndPassesOverTheRest)
+// Started early for its size, picture 5 is made but not saved: 1 to 4 never started, and a
+// stopped run keeps only the first pictures of the drop, so that output k is still input k.
+TEST(BatchCoordinator, EscWithWeightsKeepsOnlyTheFirstPicturesOfTheDrop)
 {
     std::vector<uint64_t> weights(30, 1);
     weights[5] = 9;
@@ -202,9 +205,24 @@ TEST(BatchCoordinator, EscWithWeightsKeepsThePicturesInWorkAndPassesOverTheRest)
     run.RunThrough();
     ASSERT_TRUE(run.run->Finished());
     run.run->End();
-    EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 5})) << "1 to 4 never started";
-    EXPECT_EQ(run.state.iDoneFiles, 2);
+    EXPECT_EQ(run.saveOrder, (std::vector<int>{0}));
+    EXPECT_EQ(run.discarded, (std::vector<int>{5}));
+    EXPECT_EQ(run.state.iDoneFiles, 1);
     EXPECT_EQ(run.state.NoteText, kRunStoppedNote);
+}
+
+// The last picture to start is told so (it may take the cores the others give up), once,
+// whatever the order the weights give; a passed-over input at the end does not hide it.
+TEST(BatchCoordinator, TheLastPictureToStartIsToldSo)
+{
+    DrivenRun plain(Pictures(5), 2);
+    plain.RunThrough();
+    EXPECT_EQ(plain.last, (std::vector<int>{4}));
+    std::vector<std::string> inputs = Pictures(5);
+    inputs[4] = "notes.txt";
+    DrivenRun weighed(inputs, 2, false, {1, 9, 1, 1, 1});
+    weighed.RunThrough();
+    EXPECT_EQ(weighed.last, (std::vector<int>{3})) << "1 starts first for its weight; 4 is no picture";
 }
 
 TEST(BatchCoordinator, AFailedPictureIsSkippedAndNotCounted)
