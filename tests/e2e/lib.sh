@@ -22,6 +22,9 @@
 #                            and checks that it ended with 0
 #   quant_signature JPEG     the first quantisation table's DC entry and its top row's last
 #                            entry, which tell the quality the program wrote the picture at
+#   make_from PATH           starts the program with the picture, as Explorer's entry does, checks
+#                            that it made one and sets `out` to it (the next number in run folder 000)
+#   colour_at JPEG X,Y       "r g b" of a pixel; near "R G B" "R G B" [TOLERANCE] compares two (12)
 #   assert_eq EXPECTED ACTUAL WHAT, assert_file PATH, assert_same FILE1 FILE2, fail TEXT
 
 E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -63,6 +66,26 @@ else:
     table = data[at + 5:at + 69]  # in zigzag order: the top row's last entry is the 29th
     print(table[0], table[28])
 PY
+}
+
+made_count=0
+out=
+make_from() {
+    local status=0
+    run_varbo "$(unix_to_win "$1")" || status=$?
+    [ $status -eq 1 ] || fail "exit code $status for $1"
+    made_count=$((made_count + 1))
+    out=$(printf '%s/000/varbo_901_%05d.jpg' "$OUT_DIR" $made_count)
+    assert_file "$out"
+}
+
+colour_at() { /usr/bin/convert "$1" -format "%[fx:int(255*p{$2}.r)] %[fx:int(255*p{$2}.g)] %[fx:int(255*p{$2}.b)]" info:; }
+
+near() {
+    local got=($1) want=($2) tolerance=${3:-12} i
+    for i in 0 1 2; do
+        [ $((got[i] - want[i])) -le "$tolerance" ] && [ $((want[i] - got[i])) -le "$tolerance" ] || return 1
+    done
 }
 
 wait_until() {

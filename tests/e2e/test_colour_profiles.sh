@@ -22,16 +22,6 @@ photo.save(d + "/adobe.png", icc_profile=icc)
 photo.save(d + "/adobe.tif", icc_profile=icc)
 PY
 
-n=0
-out=
-make_from() {  # runs the program on $1; out = the path it wrote
-    local status=0
-    run_varbo "$(unix_to_win "$1")" || status=$?
-    [ $status -eq 1 ] || fail "exit code $status for $1"
-    n=$((n + 1))
-    out=$(printf '%s/000/varbo_901_%05d.jpg' "$OUT_DIR" $n)
-    assert_file "$out"
-}
 delta() { $python "$photos" score "$1" "$2"; }  # "mean p95"
 mean_of() { echo "${1%% *}"; }
 
@@ -69,13 +59,6 @@ half.save(d + "/half clear.webp", lossless=True)
 frames = [Image.new("RGB", (400, 300), c) for c in ((220, 20, 20), (20, 20, 220))]
 frames[0].save(d + "/anim.webp", save_all=True, append_images=frames[1:], duration=200, loop=0, lossless=True)
 PY
-colour_at() { convert "$1" -format "%[fx:int(255*p{$2}.r)] %[fx:int(255*p{$2}.g)] %[fx:int(255*p{$2}.b)]" info:; }
-near() {  # "r g b" within 12 of the expected "r g b"
-    local got=($1) want=($2) i
-    for i in 0 1 2; do
-        [ $((got[i] - want[i])) -le 12 ] && [ $((want[i] - got[i])) -le 12 ] || return 1
-    done
-}
 
 make_from "$E2E_TMP/big_webp.jpg"
 assert_eq "901x600" "$(identify -format '%wx%h' "$out")" "size from a 3000 x 2000 WebP"
