@@ -16,7 +16,7 @@ constexpr int64_t kFuzzMaxPixels = 4'000'000;  // as in jpeg_load.cpp
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const PictureProbe probe = ProbePicture(data, size);
-    if (!ClaimedSizeAcceptable(probe)) return 0;
+    if (!ClaimedSizeAcceptable(probe) || probe.width * probe.height > kFuzzMaxPixels) return 0;
     HeifHeader header;
     if (!ReadHeifHeader(data, size, header) || int64_t{header.width} * header.height > kFuzzMaxPixels) return 0;
     const Size2 target = OutputSize(header.width, header.height, 60 + static_cast<int>(size % 7) * 20, size % 2 == 1);

@@ -5,6 +5,7 @@
 // red top left, green top right, blue bottom left, yellow bottom right.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <fstream>
@@ -288,6 +289,20 @@ TEST(ImagingHeif, DamagedOrHostileFilesAreRefused)
     EXPECT_EQ(header.width, 20000);
     EXPECT_FALSE(ClaimedSizeAcceptable(ProbePicture(huge.data(), huge.size())));
     EXPECT_FALSE(DecodeHeif(huge.data(), huge.size(), 0, 0, 1, image));
+
+    // The grid's own data claims 28672 x 28672 where its extent says 64 x 48: libheif would
+    // make the grid that large (and turn it), so the boxes are believed first.
+    Bytes grid = Sample("quarters.heic");
+    const uint8_t gridData[8] = {0, 0, 0, 0, 0, 64, 0, 48};
+    auto at = std::search(grid.begin(), grid.end(), std::begin(gridData), std::end(gridData));
+    ASSERT_NE(at, grid.end());
+    at[4] = at[6] = 0x70, at[5] = at[7] = 0;
+    EXPECT_FALSE(ClaimedSizeAcceptable(ProbePicture(grid.data(), grid.size())));
+    EXPECT_FALSE(DecodeHeif(grid.data(), grid.size(), 0, 0, 1, image));
+    // Two turns on one picture: a decoder would copy the whole picture for each.
+    const Bytes twice = Sample("turned-twice.heic");
+    EXPECT_EQ(ProbePicture(twice.data(), twice.size()).repeatedTransforms, 1);
+    EXPECT_FALSE(DecodeHeif(twice.data(), twice.size(), 0, 0, 1, image));
 }
 
 }  // namespace
