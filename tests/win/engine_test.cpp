@@ -371,6 +371,31 @@ TEST_F(Engine, HostileFilesFailQuietly)
     EXPECT_TRUE(last_.message.empty());
 }
 
+// Our libjpeg-turbo finds the nonzero coefficients of a refinement scan by their bits: a
+// progressive file with refinement scans of split bands, restarts and 2x1 chroma must decode
+// to the pixels of Debian's own libjpeg-turbo 2.1.5 (their FNV-1a, from its native build),
+// whole and DCT-scaled.
+TEST(JpegDecode, RefinementScansGiveThePixelsOfDebiansDecoder)
+{
+    const char* source = std::getenv("VARBO_SOURCE_DIR");
+    ASSERT_NE(source, nullptr) << "CTest passes VARBO_SOURCE_DIR";
+    std::string bytes;
+    ASSERT_TRUE(ReadFileBytes(std::string("Z:") + source + "/fuzz/corpus/jpeg_load/refinement-scans.jpg", bytes));
+    const struct {
+        int minWidth, width;
+        uint64_t fnv;
+    } expected[] = {{0, 120, 0x224f3a7947152417ull}, {30, 30, 0xd678c644bf0cbda7ull}};
+    for (const auto& e : expected) {
+        Image picture;
+        ASSERT_TRUE(DecodeJpeg(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), e.minWidth, 0, picture));
+        EXPECT_EQ(picture.width, e.width);
+        uint64_t fnv = 14695981039346656037ull;
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width * 3; ++x) fnv = (fnv ^ picture.Row(y)[x]) * 1099511628211ull;
+        EXPECT_EQ(fnv, e.fnv) << e.minWidth;
+    }
+}
+
 // The two-thread decode in the Windows build (its libjpeg-turbo, its threads).
 TEST(JpegDecode, TwoThreadsGiveThePixelsOfOne)
 {
