@@ -1,6 +1,7 @@
 // The picture engine's JPEG and HEIF paths natively, for profiling (valgrind's
 // callgrind counts instructions, which the machine's load does not disturb;
-// perf shows where the time goes): every JPEG or HEIF picture of a folder loaded at the job's size (DCT-domain reduction, orientation,
+// perf shows where the time goes): every JPEG or HEIF picture of a folder
+// loaded at the job's size (DCT-domain reduction, orientation,
 // colour, resample) and encoded, as a batch run's worker does it; with an
 // output folder the pictures are written there too.
 //   engine_native IN_FOLDER SIZE QUALITY [OUT_FOLDER]
