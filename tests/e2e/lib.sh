@@ -148,7 +148,7 @@ close_varbo() {
 }
 
 unix_to_win() {
-    winepath -w "$1" 2>/dev/null
+    "$VARBO_SOURCE_DIR/scripts/wine" --path "$1"
 }
 
 reset_program_state() {
