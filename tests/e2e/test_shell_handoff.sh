@@ -45,8 +45,7 @@ for p in "${pictures[@]}"; do
 done
 
 start_all() {
-    local pids=() p pid status failed=0
-    local i=0
+    local pids=() p pid status failed=0 i=0
     rm -f "$E2E_TMP"/start-*.log
     for p in "${win_pictures[@]}"; do
         i=$((i + 1))
