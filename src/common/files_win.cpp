@@ -175,6 +175,24 @@ WriteResult WriteNewFile(const std::string& path, const void* data, size_t size)
     return WriteThenMove(path, data, size, MoveRule::KeepExisting);
 }
 
+// The times come from the source's folder entry, so the source is never
+// opened, and go to the target through a handle that may change its
+// attributes and nothing else. They are copied as the system gives them: a
+// FAT source's 2-second times stay as they are, and a time that a file system
+// does not keep reads as zero, which SetFileTime takes as "leave it". The
+// access time is the system's business.
+bool CopyFileTimes(const std::string& from, const std::string& to)
+{
+    const std::wstring source = WidePath(WithoutTrailingLineFeed(from));
+    const std::wstring target = WidePath(WithoutTrailingLineFeed(to));
+    WIN32_FILE_ATTRIBUTE_DATA times;
+    if (source.empty() || target.empty() || !GetFileAttributesExW(source.c_str(), GetFileExInfoStandard, &times))
+        return false;
+    const FileHandle h(CreateFileW(target.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return h && SetFileTime(h.get(), &times.ftCreationTime, nullptr, &times.ftLastWriteTime);
+}
+
 std::string ModuleFilePath()
 {
     std::wstring name(32768, L'\0');

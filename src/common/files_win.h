@@ -47,3 +47,7 @@ WriteResult WriteFileReplacing(const std::string& path, const void* data, size_t
 // file that another program (or another copy of this one) put there first
 // stays, and the answer is `nameTaken`.
 WriteResult WriteNewFile(const std::string& path, const void* data, size_t size);
+
+// Gives the file `to` the creation and last-write times of the file `from`;
+// false when they cannot be read or set, and then `to` keeps its own.
+bool CopyFileTimes(const std::string& from, const std::string& to);

@@ -166,6 +166,9 @@ PictureResult SavePicture(const PictureJob& job, const std::vector<uint8_t>& jpe
             continue;
         }
         if (!written) return Failure(JobStop::SaveFailed, SaveFailedMessage(runFolder, written.error));
+        // Sorted by date, the pictures stand where their sources stand. A
+        // destination that refuses the times still has the picture, with its own.
+        CopyFileTimes(job.source, path);
         result.made = true;
         result.written = path;
         result.number = name.number;

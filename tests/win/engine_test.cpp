@@ -563,11 +563,16 @@ TEST_F(Engine, TestRunWritesTest2AndFileDates)
     ASSERT_TRUE(SystemTimeToFileTime(&utc, &ft));
     HANDLE h = CreateFileA(src.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    SetFileTime(h, nullptr, nullptr, &ft);
+    SetFileTime(h, &ft, nullptr, &ft);
     CloseHandle(h);
     EXPECT_EQ(FileDateText(src, true).value_or(""), "05.03.2024");
     EXPECT_EQ(FileDateText(src, false).value_or(""), "05.03.2024  14:07");
     EXPECT_FALSE(FileDateText(src + ".missing", true).has_value());
+    // Every other output carries the source's times (Wine gives the last write as the creation time).
+    job_.testPicture.clear();
+    WIN32_FILE_ATTRIBUTE_DATA out{};
+    ASSERT_TRUE(Transform(src, 901, 82) && GetFileAttributesExA(last_.written.c_str(), GetFileExInfoStandard, &out));
+    EXPECT_EQ(CompareFileTime(&out.ftLastWriteTime, &ft) | CompareFileTime(&out.ftCreationTime, &ft), 0) << "the output's times";
 }
 
 // Nothing of one job carries into the next: two different jobs in turn give
