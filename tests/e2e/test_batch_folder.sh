@@ -19,6 +19,7 @@ mkdir -p "$src"
 for i in $(seq 1 12); do
     name=$([ "$i" -le 6 ] && echo "IMG_$i.jpg" || echo "img_$i.jpg")
     convert -size "$((300 + 10 * i))x200" gradient:"rgb($((20 * i)),80,160)"-white -quality 95 "$src/$name"
+    touch -d "@$((1500000001 + 86401 * i))" "$src/$name"
 done
 echo "notes" >"$src/notes.txt"
 echo "doc" >"$src/report.doc"
@@ -67,6 +68,7 @@ assert_eq "$expected_list." "$(cat "$DATA_DIR/DropFolderList.txt"; echo .)" "Dro
 # Quality 60 is raised to 64.125, so its table is scaled to 72 %: DC 16 -> 12, 85 -> 61.
 assert_eq "901 581 12 61 300 901 450 12 61 300 901 439 12 61 300 901 429 12 61 300 901 563 12 61 300 901 546 12 61 300 901 530 12 61 300 901 514 12 61 300 901 500 12 61 300 901 487 12 61 300 901 474 12 61 300 901 462 12 61 300 " \
     "$heights" "width, height, quality and dpi of outputs 1 to 12"
+assert_eq "$(cd "$src" && stat -c %Y IMG_1.jpg img_1[0-2].jpg IMG_[2-6].jpg img_[7-9].jpg)" "$(stat -c %Y "$OUT_DIR"/001/*.jpg)" "each output's modified time is its source's"
 
 drop_on 200 60 "$src"
 wait_until 60 run_done "$OUT_DIR/002" 12 || fail "the second run did not make 12 pictures: $(jpeg_count "$OUT_DIR/002")"
