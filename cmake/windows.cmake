@@ -72,7 +72,7 @@ if(VARBO_WIN_TESTS)
     add_executable(win_tests ${VARBO_WIN_TESTS} $<TARGET_OBJECTS:varbo_resources>)
     target_compile_options(win_tests PRIVATE ${VARBO_WARNINGS})
     target_link_libraries(win_tests PRIVATE varbo_win gtest_main)
-    target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+    target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources ${CMAKE_SOURCE_DIR}/tools/virtual-drag)
     target_link_options(win_tests PRIVATE ${VARBO_STATIC_LINK})
     gtest_discover_tests(win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
         PROPERTIES RESOURCE_LOCK wineprefix TIMEOUT 120 LABELS win ENVIRONMENT "VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
