@@ -78,6 +78,15 @@ if(VARBO_WIN_TESTS)
         PROPERTIES RESOURCE_LOCK wineprefix TIMEOUT 120 LABELS win ENVIRONMENT "VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()
 
+# A test tool: drags files without paths onto a window from a process of its
+# own (tools/virtual-drag; the end-to-end tests find it beside varbo.exe).
+add_executable(virtual_drag WIN32 ${CMAKE_SOURCE_DIR}/tools/virtual-drag/virtual_drag_win.cpp)
+target_compile_definitions(virtual_drag PRIVATE NOMINMAX _WIN32_WINNT=0x0A00)
+target_compile_options(virtual_drag PRIVATE ${VARBO_WARNINGS})
+target_link_libraries(virtual_drag PRIVATE ole32 shell32 user32)
+target_link_options(virtual_drag PRIVATE ${VARBO_STATIC_LINK})
+set_target_properties(virtual_drag PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 include(${CMAKE_SOURCE_DIR}/cmake/dist.cmake)
 
 # End-to-end tests in a folder of their own: `ctest --test-dir build/win/tests/e2e`
