@@ -72,11 +72,20 @@ if(VARBO_WIN_TESTS)
     add_executable(win_tests ${VARBO_WIN_TESTS} $<TARGET_OBJECTS:varbo_resources>)
     target_compile_options(win_tests PRIVATE ${VARBO_WARNINGS})
     target_link_libraries(win_tests PRIVATE varbo_win gtest_main)
-    target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources)
+    target_include_directories(win_tests PRIVATE ${CMAKE_SOURCE_DIR}/resources ${CMAKE_SOURCE_DIR}/tools/virtual-drag)
     target_link_options(win_tests PRIVATE ${VARBO_STATIC_LINK})
     gtest_discover_tests(win_tests TEST_PREFIX "win." DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
         PROPERTIES RESOURCE_LOCK wineprefix TIMEOUT 120 LABELS win ENVIRONMENT "VARBO_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()
+
+# A test tool: drags files without paths onto a window from a process of its
+# own (tools/virtual-drag; the end-to-end tests find it beside varbo.exe).
+add_executable(virtual_drag WIN32 ${CMAKE_SOURCE_DIR}/tools/virtual-drag/virtual_drag_win.cpp)
+target_compile_definitions(virtual_drag PRIVATE NOMINMAX _WIN32_WINNT=0x0A00)
+target_compile_options(virtual_drag PRIVATE ${VARBO_WARNINGS})
+target_link_libraries(virtual_drag PRIVATE ole32 shell32 user32)
+target_link_options(virtual_drag PRIVATE ${VARBO_STATIC_LINK})
+set_target_properties(virtual_drag PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 include(${CMAKE_SOURCE_DIR}/cmake/dist.cmake)
 

@@ -8,6 +8,7 @@
 #include "common/files_win.h"
 #include "common/folders_win.h"
 #include "common/messages.h"
+#include "common/owners_win.h"
 #include "common/state.h"
 #include "common/text.h"
 #include "common/wide_win.h"
@@ -69,6 +70,8 @@ void CentreWindow(HWND window)
 // loop has ended, unless the program's files were removed meanwhile.
 int RunWindowMode(HINSTANCE instance, int show)
 {
+    // Drag and drop through OLE, for the window's life and beyond.
+    const ComApartment ole(ComApartment::Kind::OleWindowThread);
     const MainWindowClass windowClass(instance);
     if (!windowClass.ok()) return 0;
     HWND window = CreateMainWindow(instance);

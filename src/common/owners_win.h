@@ -1,10 +1,11 @@
 #pragma once
 // Every Win32 handle the program opens has one owner from this header, so the
 // release calls (CloseHandle, FindClose, RegCloseKey, DeleteObject,
-// DragFinish, a COM object's Release) appear here and nowhere else. GDI+ objects have their own owners
+// DragFinish, a COM object's Release, ReleaseStgMedium) appear here and nowhere else. GDI+ objects have their own owners
 // in imaging/gdiplus_win.h.
 #include <windows.h>
 
+#include <ole2.h>
 #include <shellapi.h>
 
 #include <string>
@@ -99,6 +100,62 @@ using IconHandle = Owner<owner_traits::Icon>;  // icons loaded without LR_SHARED
 using DropHandle = Owner<owner_traits::Drop>;
 template <class T>
 using ComObject = Owner<owner_traits::Com<T>>;  // IStream and other COM interfaces
+
+// What IDataObject::GetData hands over, released with the medium's own rule.
+class StgMediumOwner {
+public:
+    StgMediumOwner() = default;
+    ~StgMediumOwner() { reset(); }
+    StgMediumOwner(const StgMediumOwner&) = delete;
+    StgMediumOwner& operator=(const StgMediumOwner&) = delete;
+    STGMEDIUM* out() { reset(); return &medium_; }  // data->GetData(&format, medium.out())
+    const STGMEDIUM& get() const { return medium_; }
+    void reset()
+    {
+        if (medium_.tymed != TYMED_NULL) ReleaseStgMedium(&medium_);
+        medium_ = STGMEDIUM{};
+    }
+private:
+    STGMEDIUM medium_{};
+};
+
+// A global memory block locked for reading while the view lives.
+class GlobalView {
+public:
+    explicit GlobalView(HGLOBAL memory) : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
+    ~GlobalView() { if (data_) GlobalUnlock(memory_); }
+    GlobalView(const GlobalView&) = delete;
+    GlobalView& operator=(const GlobalView&) = delete;
+    const void* data() const { return data_; }
+    size_t size() const { return data_ ? GlobalSize(memory_) : 0; }
+private:
+    HGLOBAL memory_;
+    void* data_;
+};
+
+// COM on this thread for the owner's life: a multithreaded apartment (a
+// worker) or, with OLE, the window thread's single-threaded one, which drag
+// and drop needs. Nothing is undone when the start failed.
+class ComApartment {
+public:
+    enum class Kind { Multithreaded, OleWindowThread };
+    explicit ComApartment(Kind kind)
+        : kind_(kind), ok_(SUCCEEDED(kind == Kind::Multithreaded ? CoInitializeEx(nullptr, COINIT_MULTITHREADED) : OleInitialize(nullptr)))
+    {
+    }
+    ~ComApartment()
+    {
+        if (!ok_) return;
+        if (kind_ == Kind::Multithreaded) CoUninitialize();
+        else OleUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    bool ok() const { return ok_; }
+private:
+    Kind kind_;
+    bool ok_;
+};
 
 // Closes a file now and tells whether the system took it: a write may fail
 // only at the close (a network drive, a full disk).

@@ -91,21 +91,27 @@ int BatchCoordinator::ChooseNext()
     return best;
 }
 
+// A folder's list, and the pictures among files without paths, hold only pictures.
+bool BatchCoordinator::NamesFiltered() const
+{
+    return state_.iFromList || hooks_.sourcesWithoutPaths;
+}
+
 // Whether an input not yet started is a picture, so more will start.
 bool BatchCoordinator::PictureWaiting() const
 {
     for (int i = next_; i < state_.iDropCount; ++i) {
         if (steps_[i] != Step::Waiting) continue;
         const std::optional<std::string> input = hooks_.inputName(i);
-        if (input && !input->empty() && (state_.iFromList || IsPictureName(*input))) return true;
+        if (input && !input->empty() && (NamesFiltered() || IsPictureName(*input))) return true;
     }
     return false;
 }
 
 // Starts pictures while a worker is free. A name the shell cannot give, or a
-// dropped file that is no picture, is passed over; names from a folder's list
-// were filtered when listed. When as many made pictures wait to be saved as
-// may, only the one the writer waits for is started.
+// dropped file that is no picture, is passed over; names from a folder's list,
+// and those of files without paths, were filtered before. When as many made
+// pictures wait to be saved as may, only the one the writer waits for is started.
 void BatchCoordinator::Pump()
 {
     while (!DispatchOver() && making_ < workers_) {
@@ -123,7 +129,7 @@ void BatchCoordinator::Pump()
         ++considered_;
         state_.iFileIndex = considered_;
         const std::optional<std::string> input = hooks_.inputName(index);
-        if (!input || input->empty() || (!state_.iFromList && !IsPictureName(*input))) {
+        if (!input || input->empty() || (!NamesFiltered() && !IsPictureName(*input))) {
             steps_[index] = Step::Skipped;
             ChooseNext();  // moves next_ past it
             continue;
@@ -201,8 +207,10 @@ void BatchCoordinator::OnSaved(int index, const PictureResult& result, EntryKind
         steps_[index] = Step::Saved;
         ++state_.iProgress;
         settings_.LastVarbo = result.written;
-        settings_.LastFile = paths_[index];
-        settings_.LastDir = SourceFolderOf(paths_[index], sourceKind);
+        if (!hooks_.sourcesWithoutPaths) {
+            settings_.LastFile = paths_[index];
+            settings_.LastDir = SourceFolderOf(paths_[index], sourceKind);
+        }
     } else {
         steps_[index] = Step::Failed;
         if (StopsTheRun(result.stop)) Stop(result.stop);

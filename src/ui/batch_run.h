@@ -62,6 +62,10 @@ public:
         // heaviest of the next kLookAhead inputs starts first, so that a large picture late
         // in the drop does not leave a core idle at the end of the run.
         std::function<uint64_t(int index)> inputWeight;
+        // The inputs are files without paths, already filtered, whose copies are gone
+        // once their pictures are made: LastFile and LastDir keep naming the last
+        // source that has a path.
+        bool sourcesWithoutPaths = false;
     };
     static constexpr int kLookAhead = 16;
 
@@ -88,6 +92,7 @@ private:
     enum class Step { Waiting, Skipped, Making, Made, Failed, Saving, Saved };
     void Pump();
     int ChooseNext();
+    bool NamesFiltered() const;
     bool PictureWaiting() const;
     void SaveNext();
     void Stop(JobStop stop);

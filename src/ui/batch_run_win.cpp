@@ -23,6 +23,7 @@
 #include "engine/picture_list.h"
 #include "engine/run_folders_win.h"
 #include "imaging/block_pool.h"
+#include "ui/virtual_drop_win.h"
 #include "ui/window_state.h"
 
 namespace {
@@ -118,8 +119,9 @@ uint64_t AvailablePhysicalMemory()
 // order the window hands them over. Each end is posted to the window.
 class RunThreads {
 public:
-    RunThreads(HWND window, const PictureJob& job, int workers, RunTimes& times)
-        : window_(window), job_(job), gate_(BatchMemoryBudget(AvailablePhysicalMemory())), times_(times)
+    // `copies`: the run's files have no paths, and each is copied to disk just before its picture.
+    RunThreads(HWND window, const PictureJob& job, int workers, RunTimes& times, std::unique_ptr<VirtualCopies> copies)
+        : window_(window), job_(job), gate_(BatchMemoryBudget(AvailablePhysicalMemory())), times_(times), copies_(std::move(copies))
     {
         workers_ = workers;
         for (int i = 0; i < workers; ++i) threads_.emplace_back([this] { WorkerLoop(); });
@@ -136,6 +138,8 @@ public:
         wake_.notify_all();
         for (std::thread& t : threads_) t.join();
         ReleaseKeptBlocks();  // the run's picture buffers go back to the system
+        for (auto& [index, slot] : slots_) VirtualDrop::TakeOver(std::move(slot.handed));  // never taken up: let go here
+        copies_.reset();      // with every copy still on disk
     }
     RunThreads(const RunThreads&) = delete;
     RunThreads& operator=(const RunThreads&) = delete;
@@ -146,6 +150,10 @@ public:
             std::lock_guard<std::mutex> lock(mutex_);
             slots_[index].path = path;
             slots_[index].last = last;
+            // Each picture of files without paths gets the sender's data object
+            // marshalled for the worker that makes it, which lets it go after the
+            // copy: while the run goes, so this thread still answers for it.
+            if (copies_) slots_[index].handed = copies_->drop().HandOver();
             makeQueue_.push_back(index);
         }
         wake_.notify_all();
@@ -160,8 +168,13 @@ public:
     }
     void Discard(int index)
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        slots_.erase(index);
+        std::string copy;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (auto it = slots_.find(index); it != slots_.end()) copy = it->second.path;
+            slots_.erase(index);
+        }
+        if (copies_) copies_->Remove(copy);
     }
     // What a worker made of picture `index`: made or not, and why not.
     std::pair<bool, PictureResult> Made(int index)
@@ -190,10 +203,11 @@ private:
         MadePicture made;
         PictureResult saved;
         EntryKind sourceKind = EntryKind::Missing;
+        ComObject<IStream> handed;  // the data object for the worker, when the files have no paths
     };
 
     // Waits for work of one queue; false when the run is over.
-    bool Next(std::deque<int>& queue, int& index, std::string& path, bool* last = nullptr)
+    bool Next(std::deque<int>& queue, int& index, std::string& path, bool* last = nullptr, ComObject<IStream>* handed = nullptr)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         wake_.wait(lock, [&] { return closing_ || !queue.empty(); });
@@ -202,39 +216,65 @@ private:
         queue.pop_front();
         path = slots_[index].path;
         if (last) *last = slots_[index].last;
+        if (handed) *handed = std::move(slots_[index].handed);
         return true;
+    }
+
+    // A file without a path is copied to disk first; its copy is the source
+    // from then on, for the writer's kept name and file times too.
+    std::string CopyOf(int index, ComObject<IStream> handed)
+    {
+        const std::string copy = copies_->Make(index, VirtualDrop::TakeOver(std::move(handed)).get());
+        std::lock_guard<std::mutex> lock(mutex_);
+        slots_[index].path = copy;
+        return copy;
     }
 
     void WorkerLoop()
     {
+        // Files without paths come through COM.
+        std::optional<ComApartment> com;
+        if (copies_) com.emplace(ComApartment::Kind::Multithreaded);
         int index = 0;
         std::string path;
         bool last = false;
-        while (Next(makeQueue_, index, path, &last)) {
+        ComObject<IStream> handed;
+        while (Next(makeQueue_, index, path, &last, &handed)) {
+            times_.Note("make", index);
+            if (copies_) {
+                try {
+                    path = CopyOf(index, std::move(handed));
+                } catch (...) {
+                    path.clear();
+                }
+            }
             PictureJob job = job_;
             job.source = path;
             // The cores of the workers that run out of pictures go to the run's last one: a
             // HEIF photo's tiles, a large progressive JPEG's two halves.
             if (last && workers_ > 1) job.decodeThreads = 2;
             MadePicture made;
-            times_.Note("make", index);
-            try {
-                std::string head;
-                uint64_t fileBytes = 0;
-                const uint64_t need = ReadFileHead(path, kHeaderBytes, head, fileBytes)
-                    ? EstimateJobPeakBytes(FactsFromHead(reinterpret_cast<const uint8_t*>(head.data()), head.size()), fileBytes, job.size)
-                    : 0;
-                gate_.Acquire(need);
+            // A copy that did not come whole is a picture that failed.
+            if (!path.empty()) {
                 try {
-                    made = Seams().make ? Seams().make(job, index) : MakePicture(job);
+                    std::string head;
+                    uint64_t fileBytes = 0;
+                    const uint64_t need = ReadFileHead(path, kHeaderBytes, head, fileBytes)
+                        ? EstimateJobPeakBytes(FactsFromHead(reinterpret_cast<const uint8_t*>(head.data()), head.size()), fileBytes, job.size)
+                        : 0;
+                    gate_.Acquire(need);
+                    try {
+                        made = Seams().make ? Seams().make(job, index) : MakePicture(job);
+                    } catch (...) {
+                        made = MadePicture{};
+                    }
+                    gate_.Release(need);
                 } catch (...) {
-                    made = MadePicture{};
+                    made = MadePicture{};  // one picture failed; the run goes on
                 }
-                gate_.Release(need);
-            } catch (...) {
-                made = MadePicture{};  // one picture failed; the run goes on
             }
             if (made.jpeg.empty() && made.failure.stop == JobStop::None) made.failure.stop = JobStop::Unreadable;
+            if (made.jpeg.empty() && copies_) copies_->Remove(path);
             times_.Note("made", index);
             {
                 std::lock_guard<std::mutex> lock(mutex_);
@@ -268,6 +308,7 @@ private:
             if (saved.made && saved.number > 0) nextNumber = saved.number + 1;
             times_.Note("saved", index);
             const EntryKind kind = ProbeEntry(path);
+            if (copies_) copies_->Remove(path);
             {
                 std::lock_guard<std::mutex> lock(mutex_);
                 Slot& slot = slots_[index];
@@ -288,6 +329,7 @@ private:
     std::deque<int> makeQueue_, saveQueue_;
     std::map<int, Slot> slots_;
     bool closing_ = false;
+    std::unique_ptr<VirtualCopies> copies_;
     std::vector<std::thread> threads_;
 };
 
@@ -296,6 +338,7 @@ private:
 struct ActiveRun {
     HWND window = nullptr;
     std::vector<std::string> inputs;
+    std::shared_ptr<VirtualDrop> virtualFiles;  // the inputs are files without paths
     std::function<void()> progress;
     bool holdsEsc = false;
     int lastRunNo = 0;
@@ -340,6 +383,7 @@ BatchEnd FinishRun()
     const BatchEnd end = run->coordinator->End();
     run->threads.reset();
     run->times->Note("threads ended");
+    if (run->virtualFiles) run->virtualFiles->End(DROPEFFECT_COPY);
     if (run->holdsEsc) UnregisterHotKey(run->window, kRunHotKeyId);
     run->objects.End(made);
     if (!IsFolder(JoinPath(Settings.Varbo_Photo, Folders.OutSubfolder))) {
@@ -367,6 +411,16 @@ std::optional<std::string> DroppedName(HDROP drop, UINT index)
     return Narrow(name);
 }
 
+DroppedItems ItemsOfDrop(HDROP drop)
+{
+    DroppedItems items;
+    items.count = DroppedCount(drop);
+    const UINT read = std::min<UINT>(items.count, kMaxRunInputs);
+    items.paths.reserve(read);
+    for (UINT i = 0; i < read; ++i) items.paths.push_back(DroppedName(drop, i));
+    return items;
+}
+
 std::vector<std::string> ScanDropFolder(const std::string& folder)
 {
     std::vector<ListedEntry> entries;
@@ -388,7 +442,7 @@ std::vector<std::string> ScanDropFolder(const std::string& folder)
     return paths;
 }
 
-std::optional<BatchEnd> StartBatchRun(HWND window, HDROP drop, std::function<void()> progress)
+std::optional<BatchEnd> StartBatchRun(HWND window, DroppedItems items, std::function<void()> progress)
 {
     WindowStateRecord& state = WindowState;
     auto run = std::make_unique<ActiveRun>();
@@ -398,16 +452,18 @@ std::optional<BatchEnd> StartBatchRun(HWND window, HDROP drop, std::function<voi
     state.iFromList = 0;
 
     // One folder: its pictures, listed and sorted; DropFolderList.txt is its
-    // record on disk. Otherwise the dropped names, read now, while the drop is ours.
-    const UINT dropped = DroppedCount(drop);
-    std::optional<std::string> only = dropped == 1 ? DroppedName(drop, 0) : std::nullopt;
-    if (only && IsFolder(*only)) {
+    // record on disk. Files without paths: the pictures among them, by the
+    // names their copies will have. Otherwise the dropped names.
+    const std::optional<std::string> only = items.count == 1 && !items.paths.empty() ? items.paths[0] : std::nullopt;
+    if (items.virtualFiles) {
+        run->virtualFiles = items.virtualFiles;
+        for (const VirtualInput& input : items.virtualFiles->inputs()) run->inputs.push_back(input.fileName);
+    } else if (only && IsFolder(*only)) {
         run->inputs = ScanDropFolder(*only);
         state.iFromList = 1;
     } else {
-        const UINT count = std::min<UINT>(dropped, kMaxRunInputs);
-        run->inputs.reserve(count);
-        for (UINT i = 0; i < count; ++i) run->inputs.push_back(DroppedName(drop, i).value_or(std::string()));
+        run->inputs.reserve(items.paths.size());
+        for (const std::optional<std::string>& path : items.paths) run->inputs.push_back(path.value_or(std::string()));
     }
     state.iDropCount = static_cast<int>(run->inputs.size());
     run->times->Note("listed");
@@ -421,7 +477,9 @@ std::optional<BatchEnd> StartBatchRun(HWND window, HDROP drop, std::function<voi
 
     const int workers = Seams().workers > 0 ? Seams().workers : WorkerCount(std::thread::hardware_concurrency());
     ActiveRun* self = run.get();
-    run->threads = std::make_unique<RunThreads>(window, job, workers, *run->times);
+    run->threads = std::make_unique<RunThreads>(
+        window, job, workers, *run->times,
+        run->virtualFiles ? std::make_unique<VirtualCopies>(run->virtualFiles, Folders.DataFolder) : nullptr);
     BatchCoordinator::Hooks hooks;
     hooks.inputName = [self](int index) -> std::optional<std::string> {
         if (index >= static_cast<int>(self->inputs.size()) || self->inputs[index].empty()) return std::nullopt;
@@ -431,7 +489,12 @@ std::optional<BatchEnd> StartBatchRun(HWND window, HDROP drop, std::function<voi
     hooks.save = [self](int index) { self->threads->Save(index); };
     hooks.discard = [self](int index) { self->threads->Discard(index); };
     hooks.show = [](const std::string& text, const std::string& caption) { g_boxes.emplace_back(text, caption); };
-    hooks.inputWeight = [self](int index) -> uint64_t { return index < static_cast<int>(self->inputs.size()) ? FileBytes(self->inputs[index]) : 0; };
+    hooks.inputWeight = [self](int index) -> uint64_t {
+        if (index >= static_cast<int>(self->inputs.size())) return 0;
+        if (self->virtualFiles) return self->virtualFiles->inputs()[static_cast<size_t>(index)].size.value_or(0);
+        return FileBytes(self->inputs[index]);
+    };
+    hooks.sourcesWithoutPaths = self->virtualFiles != nullptr;
     run->coordinator = std::make_unique<BatchCoordinator>(state, Settings, workers, std::move(hooks));
     // Esc is ours only while the run goes; the rest of the time other programs get it.
     run->holdsEsc = state.iDropCount > 0 && RegisterRunHotKey(window);
@@ -490,6 +553,7 @@ void AbandonBatchRun()
     if (!g_run) return;
     std::unique_ptr<ActiveRun> run = std::move(g_run);
     run->threads.reset();  // waits for the pictures in work
+    if (run->virtualFiles) run->virtualFiles->End(DROPEFFECT_COPY);
     if (run->holdsEsc) UnregisterHotKey(run->window, kRunHotKeyId);
     WindowState.iRunning = 0;
 }

@@ -19,6 +19,7 @@
 #include "ui/batch_run_win.h"
 #include "ui/dpi_scale.h"
 #include "ui/dpi_win.h"
+#include "ui/drop_target_win.h"
 #include "ui/job_thread_win.h"
 #include "ui/paint_win.h"
 #include "ui/panel_layout.h"
@@ -26,6 +27,7 @@
 #include "ui/photo_text_flows.h"
 #include "ui/photo_text_flows_win.h"
 #include "ui/selectors.h"
+#include "ui/virtual_drop_win.h"
 #include "ui/window_commands.h"
 #include "ui/window_state.h"
 
@@ -54,6 +56,8 @@ struct WindowParts {
     std::unique_ptr<PanelFonts> fonts;
     ChildWindows children;
     DWORD lastProgressPaint = 0;
+    ComObject<WindowDropTarget> dropTarget;
+    bool dropTargetRegistered = false;
 };
 
 WindowParts* PartsOf(HWND window)
@@ -121,6 +125,11 @@ void OnCreate(HWND window)
     parts->children = CreateChildControls(window, Settings, *parts->fonts, parts->dpi);
     if (HWND display = parts->children.display) SetWindowSubclass(display, DisplayProc, kDisplaySubclassId, 0);
     if (HWND colour = ColourButton(window)) SetWindowSubclass(colour, ColourButtonProc, kColourSubclassId, 0);
+    // Drops come through OLE where the thread has it (the program's window
+    // thread does): files without paths come only that way. WM_DROPFILES
+    // stays for senders that post it themselves.
+    parts->dropTarget.reset(new WindowDropTarget(window));
+    parts->dropTargetRegistered = SUCCEEDED(RegisterDragDrop(window, parts->dropTarget.get()));
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(parts.release()));
     // No Esc hot key here: a batch run holds it only while it runs, so other
     // programs keep their Esc the rest of the time.
@@ -310,19 +319,34 @@ void OnBatchEnd(HWND window, const BatchEnd& end)
     if (end.endProgram) PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
+// A dropped file, or the copy of a file without a path, becomes the test photo.
+bool ReplaceTestPhotoWith(const DroppedItems& items)
+{
+    if (!items.virtualFiles) return ReplaceTestPhoto(items.count, items.paths.empty() ? std::nullopt : items.paths[0]);
+    const VirtualCopies copies(items.virtualFiles, Folders.DataFolder);
+    std::optional<std::string> copy;
+    if (items.count == 1) {
+        const std::string made = copies.Make(items.virtualFiles->Described(0), 0, nullptr);
+        if (!made.empty()) copy = made;
+    }
+    const bool replaced = ReplaceTestPhoto(items.count, copy);
+    items.virtualFiles->End(replaced ? DROPEFFECT_COPY : DROPEFFECT_NONE);
+    return replaced;
+}
+
 // A drop on the lower band replaces the test photo; anywhere else it starts a
 // batch run, unless one is going (then the drop is dropped whole). The
 // drop's own point decides: during a drag from Explorer the window sees no
 // mouse moves, so the last one it saw may lie anywhere.
-void OnDropFiles(HWND window, HDROP dropped)
+void OnDrop(HWND window, DroppedItems items)
 {
-    const DropHandle drop(dropped);
-    if (BatchRunning()) return;
+    if (BatchRunning()) {
+        if (items.virtualFiles) items.virtualFiles->End(DROPEFFECT_NONE);
+        return;
+    }
     ClearRunStatus(WindowState);
-    POINT at{};
-    DragQueryPoint(drop.get(), &at);
-    if (OnLowerBand(ToLogical(at.y, DpiOf(window)))) {
-        if (ReplaceTestPhoto(DroppedCount(drop.get()), DroppedName(drop.get(), 0))) {
+    if (OnLowerBand(ToLogical(items.at.y, DpiOf(window)))) {
+        if (ReplaceTestPhotoWith(items)) {
             ShowNote(WindowState, kTestPhotoReplacedNote, kNoteTicks);
             RequestRepaint(window);
         }
@@ -332,8 +356,25 @@ void OnDropFiles(HWND window, HDROP dropped)
     // their timers must not clear this run's count or minimise the window.
     KillTimer(window, kTimerRunEnd);
     KillTimer(window, kTimerTestDone);
-    if (const std::optional<BatchEnd> end = StartBatchRun(window, drop.get(), [window] { RequestProgressRepaint(window); }))
+    if (const std::optional<BatchEnd> end = StartBatchRun(window, std::move(items), [window] { RequestProgressRepaint(window); }))
         OnBatchEnd(window, *end);
+}
+
+void OnDropFiles(HWND window, HDROP dropped)
+{
+    const DropHandle drop(dropped);
+    if (BatchRunning()) return;
+    DroppedItems items = ItemsOfDrop(drop.get());
+    DragQueryPoint(drop.get(), &items.at);
+    OnDrop(window, std::move(items));
+}
+
+// One drop that came through the drop target.
+void OnDropped(HWND window)
+{
+    WindowParts* parts = PartsOf(window);
+    if (!parts || !parts->dropTarget) return;
+    if (std::optional<DroppedItems> items = parts->dropTarget.get()->TakeDrop()) OnDrop(window, std::move(*items));
 }
 
 // The close button during a run: the pictures in work are finished and kept,
@@ -410,6 +451,10 @@ void OnDpiChanged(HWND window, int dpi, const RECT* suggested)
 
 void OnDestroy(HWND window)
 {
+    if (WindowParts* parts = PartsOf(window); parts && parts->dropTargetRegistered) {
+        RevokeDragDrop(window);
+        parts->dropTargetRegistered = false;
+    }
     AbandonBatchRun();  // the window goes regardless (the removal): the pictures in work end first
     for (UINT_PTR timer : {kTimerSlide, kTimerRunEnd, kTimerNotes, kTimerTestDone, kTimerProgress}) KillTimer(window, timer);
     PostQuitMessage(0);
@@ -473,6 +518,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             if (OnClose(window)) return 0;
             break;
         case WM_DROPFILES: OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); break;
+        case kMsgDropped: OnDropped(window); return 0;
         case WM_DESTROY: OnDestroy(window); break;
         case WM_NCDESTROY: OnNcDestroy(window); break;
         case WM_COPYDATA: return OnCopyData(window, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
@@ -499,4 +545,10 @@ bool MainWindowPixel(HWND window, int x, int y, uint32_t& argb)
 {
     const WindowParts* parts = PartsOf(window);
     return parts && parts->art && parts->art->BackBufferPixel(x, y, argb);
+}
+
+IDropTarget* MainWindowDropTarget(HWND window)
+{
+    const WindowParts* parts = PartsOf(window);
+    return parts ? parts->dropTarget.get() : nullptr;
 }

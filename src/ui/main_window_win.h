@@ -43,3 +43,6 @@ void RequestRepaint(HWND window);
 
 // One pixel of the picture as the last paint composed it (for tests).
 bool MainWindowPixel(HWND window, int x, int y, uint32_t& argb);
+
+// The window's drop target, as OLE hands drops to it (for tests); null before WM_CREATE.
+IDropTarget* MainWindowDropTarget(HWND window);

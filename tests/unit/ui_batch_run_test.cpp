@@ -41,7 +41,8 @@ PictureResult Failed(JobStop stop, std::string message = {})
 // save ends, in any order, as worker threads and the writer would.
 class DrivenRun {
 public:
-    explicit DrivenRun(std::vector<std::string> inputs, int workers = 2, bool fromList = false, std::vector<uint64_t> weights = {})
+    explicit DrivenRun(std::vector<std::string> inputs, int workers = 2, bool fromList = false, std::vector<uint64_t> weights = {},
+                       bool withoutPaths = false)
         : inputs_(std::move(inputs))
     {
         state.iDropCount = static_cast<int>(inputs_.size());
@@ -64,6 +65,7 @@ public:
         hooks.discard = [this](int i) { discarded.push_back(i); };
         hooks.show = [this](const std::string& text, const std::string&) { shown.push_back(text); };
         if (!weights.empty()) hooks.inputWeight = [weights](int i) { return weights[i]; };
+        hooks.sourcesWithoutPaths = withoutPaths;
         run = std::make_unique<BatchCoordinator>(state, settings, workers, std::move(hooks));
         run->Start();
     }
@@ -131,6 +133,21 @@ TEST(BatchCoordinator, AllPicturesAreMadeSavedInOrderAndCounted)
     EXPECT_FALSE(end.endProgram || end.closeWindow);
     EXPECT_EQ(run.settings.LastFile, "D:\\in\\p12.jpg");
     EXPECT_EQ(run.settings.LastVarbo, "OUT\\12.jpg");
+    EXPECT_EQ(run.settings.LastDir, "D:\\in");
+}
+
+// Files without paths: their names were filtered already (a short one too),
+// and their copies are gone after the run, so only LastVarbo names the run.
+TEST(BatchCoordinator, FilesWithoutPathsKeepTheLastSourceThatHasOne)
+{
+    DrivenRun run({"a.jpg", "IMG_0002.HEIC"}, 2, false, {}, true);
+    run.settings.LastFile = "D:\\in\\x.jpg";
+    run.settings.LastDir = "D:\\in";
+    run.RunThrough();
+    run.run->End();
+    EXPECT_EQ(run.saveOrder, (std::vector<int>{0, 1}));
+    EXPECT_EQ(run.settings.LastVarbo, "OUT\\2.jpg");
+    EXPECT_EQ(run.settings.LastFile, "D:\\in\\x.jpg");
     EXPECT_EQ(run.settings.LastDir, "D:\\in");
 }
 
