@@ -56,30 +56,36 @@ bool ReadAssociations(const Box& ipma, HeifMeta& meta)
     return true;
 }
 
-// iref: typed references from one item to others, item IDs of 16 bits (version 0) or 32.
+// iref: typed references from one item to others, item IDs of 16 bits (version 0) or 32. libheif
+// reads each reference's header and then its items from wherever the last one ended, whatever
+// size the header states; a file whose stated sizes do not match what they hold would be read
+// one way here and another there, so it is refused.
 bool ReadReferences(const Box& iref, HeifMeta& meta)
 {
     if (iref.size < 4 || iref.payload[0] > 1) return false;
-    const size_t idBytes = iref.payload[0] == 0 ? 2 : 4;
-    bool ok = true;
-    ForEachBox(iref.payload + 4, iref.size - 4, [&](const Box& reference) {
-        const uint8_t* p = reference.payload;
-        const uint8_t* end = p + reference.size;
-        uint64_t from = 0, count = 0;
-        if (!ReadBe(p, end, static_cast<int>(idBytes), from) || !ReadBe(p, end, 2, count)) return ok = false;
+    const int idBytes = iref.payload[0] == 0 ? 2 : 4;
+    const uint8_t* p = iref.payload + 4;
+    const uint8_t* end = iref.payload + iref.size;
+    while (p < end) {
+        const uint8_t* start = p;
+        uint64_t size = 0, type = 0, from = 0, count = 0;
+        if (!ReadBe(p, end, 4, size) || !ReadBe(p, end, 4, type)) return false;
+        if (size == 1 && !ReadBe(p, end, 8, size)) return false;
+        if (type == FourCc("uuid")) return false;
+        if (!ReadBe(p, end, idBytes, from) || !ReadBe(p, end, 2, count)) return false;
         std::vector<uint32_t> to;
         for (uint64_t i = 0; i < count; ++i) {
             uint64_t id = 0;
-            if (!ReadBe(p, end, static_cast<int>(idBytes), id)) return ok = false;
+            if (!ReadBe(p, end, idBytes, id)) return false;
             to.push_back(static_cast<uint32_t>(id));
         }
+        if (size != static_cast<uint64_t>(p - start)) return false;
         auto item = meta.items.find(static_cast<uint32_t>(from));
-        if (item == meta.items.end()) return true;  // a reference from no item: nothing follows it
-        if (reference.type == FourCc("dimg") && item->second.dimgLists++ == 0) item->second.derivedFrom = std::move(to);
-        if (reference.type == FourCc("auxl")) item->second.auxiliaryOf.insert(item->second.auxiliaryOf.end(), to.begin(), to.end());
-        return true;
-    });
-    return ok;
+        if (item == meta.items.end()) continue;  // a reference from no item: nothing follows it
+        if (type == FourCc("dimg") && item->second.dimgLists++ == 0) item->second.derivedFrom = std::move(to);
+        if (type == FourCc("auxl")) item->second.auxiliaryOf.insert(item->second.auxiliaryOf.end(), to.begin(), to.end());
+    }
+    return true;
 }
 
 bool IsCoded(uint32_t type) { return type == FourCc("hvc1") || type == FourCc("av01"); }
