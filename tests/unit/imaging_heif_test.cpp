@@ -357,6 +357,14 @@ TEST(ImagingHeif, OverlaysOffTheCanvasAndOddTilesComeOutWhole)
     EXPECT_TRUE(Near(At(image, 55, 70), kWhite, 4));     // no layer
     EXPECT_TRUE(Near(At(image, 2, 60), kWhite, 4));
 
+    // right-half-clear's picture at (20, 10), laid by its alpha plane: its transparent half shows
+    // the canvas.
+    const Bytes clear = Sample("overlay-with-alpha.heic");
+    ASSERT_TRUE(DecodeHeif(clear.data(), clear.size(), 0, 0, 1, image));
+    EXPECT_TRUE(Near(At(image, 22, 12), kRed, 12));
+    EXPECT_TRUE(Near(At(image, 22, 55), kBlue, 12));
+    EXPECT_TRUE(Near(At(image, 80, 40), kWhite, 4));
+
     // Four flat AV1 tiles of 33 x 25: their chroma planes of 17 x 13 meet half a sample off.
     const Bytes grid = Sample("grid-odd-tiles.avif");
     ASSERT_TRUE(DecodeHeif(grid.data(), grid.size(), 0, 0, 1, image));
