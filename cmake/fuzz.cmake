@@ -43,33 +43,38 @@ ExternalProject_Add(fuzz_webp
     BUILD_BYPRODUCTS ${VARBO_FUZZ_DEPS}/webp/lib/libwebpdemux.a ${VARBO_FUZZ_DEPS}/webp/lib/libwebpdecoder.a)
 
 # libheif with its decoders, libde265 (HEVC) and dav1d (AV1, built by meson; its assembly
-# is left out, so every line the fuzzer runs is instrumented C).
+# is left out, so every line the fuzzer runs is instrumented C), configured as scripts/setup
+# configures them (cmake/*.options). Each is built again whenever its source changed (setup
+# unpacks a source anew when our patches change).
 set(VARBO_FUZZ_HEIF ${VARBO_FUZZ_DEPS}/heif)
 set(VARBO_FUZZ_CXX_ARGS -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER} "-DCMAKE_CXX_FLAGS_RELEASE=${VARBO_FUZZ_LIB_FLAGS}")
+file(STRINGS ${CMAKE_SOURCE_DIR}/cmake/libheif.options VARBO_HEIF_OPTIONS)
+file(STRINGS ${CMAKE_SOURCE_DIR}/cmake/libde265.options VARBO_DE265_OPTIONS)
 ExternalProject_Add(fuzz_dav1d
-    SOURCE_DIR ${VARBO_DEPS_SRC}/dav1d-1.0.0
+    BUILD_ALWAYS ON
+    SOURCE_DIR ${VARBO_DEPS_SRC}/dav1d-1.5.1
     BINARY_DIR ${VARBO_FUZZ_DEPS}/dav1d-build
     CONFIGURE_COMMAND ${CMAKE_COMMAND} -E env CC=${CMAKE_C_COMPILER} meson setup <BINARY_DIR> <SOURCE_DIR>
         --buildtype release --default-library static --prefix ${VARBO_FUZZ_HEIF} --libdir lib
-        -Denable_tools=false -Denable_tests=false -Denable_asm=false -Dlogging=false
+        -Denable_tools=false -Denable_examples=false -Denable_tests=false -Denable_asm=false -Dlogging=false
         "-Dc_args=${VARBO_FUZZ_LIB_FLAGS}"
     BUILD_COMMAND ninja -C <BINARY_DIR>
     INSTALL_COMMAND ninja -C <BINARY_DIR> install
     BUILD_BYPRODUCTS ${VARBO_FUZZ_HEIF}/lib/libdav1d.a)
 ExternalProject_Add(fuzz_de265
-    SOURCE_DIR ${VARBO_DEPS_SRC}/libde265-1.0.11
+    BUILD_ALWAYS ON
+    SOURCE_DIR ${VARBO_DEPS_SRC}/libde265-1.1.3
     BINARY_DIR ${VARBO_FUZZ_DEPS}/de265-build
     CMAKE_ARGS ${VARBO_FUZZ_LIB_ARGS} ${VARBO_FUZZ_CXX_ARGS} -DCMAKE_INSTALL_PREFIX=${VARBO_FUZZ_HEIF}
-        -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF -DENABLE_SDL=OFF -DENABLE_DECODER=OFF -DENABLE_ENCODER=OFF
+        -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF ${VARBO_DE265_OPTIONS}
     BUILD_BYPRODUCTS ${VARBO_FUZZ_HEIF}/lib/libde265.a)
 ExternalProject_Add(fuzz_heif
+    BUILD_ALWAYS ON
     DEPENDS fuzz_dav1d fuzz_de265
-    SOURCE_DIR ${VARBO_DEPS_SRC}/libheif-1.15.1
+    SOURCE_DIR ${VARBO_DEPS_SRC}/libheif-1.19.7
     BINARY_DIR ${VARBO_FUZZ_DEPS}/heif-build
     CMAKE_ARGS ${VARBO_FUZZ_LIB_ARGS} ${VARBO_FUZZ_CXX_ARGS} -DCMAKE_INSTALL_PREFIX=${VARBO_FUZZ_HEIF}
-        -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF -DENABLE_PLUGIN_LOADING=OFF -DWITH_EXAMPLES=OFF
-        -DWITH_GDK_PIXBUF=OFF -DBUILD_TESTING=OFF -DWITH_LIBDE265=ON -DWITH_DAV1D=ON -DWITH_X265=OFF
-        -DWITH_AOM_ENCODER=OFF -DWITH_AOM_DECODER=OFF -DWITH_SvtEnc=OFF -DWITH_RAV1E=OFF
+        -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF ${VARBO_HEIF_OPTIONS}
         -DLIBDE265_INCLUDE_DIR=${VARBO_FUZZ_HEIF}/include -DLIBDE265_LIBRARY=${VARBO_FUZZ_HEIF}/lib/libde265.a
         -DDAV1D_INCLUDE_DIR=${VARBO_FUZZ_HEIF}/include -DDAV1D_LIBRARY=${VARBO_FUZZ_HEIF}/lib/libdav1d.a
     BUILD_BYPRODUCTS ${VARBO_FUZZ_HEIF}/lib/libheif.a)

@@ -7,6 +7,8 @@
 
 #include <libheif/heif.h>
 
+#include "imaging/heif_meta.h"
+#include "imaging/icc_profile.h"
 #include "imaging/nclx.h"
 #include "imaging/picture_probe.h"
 #include "imaging/planar.h"
@@ -16,9 +18,6 @@
 
 namespace {
 
-// Each side's limit in libheif itself, checked against every image's stated size (tiles
-// included) while the file is read; our own limit on the whole picture comes first.
-constexpr int kLibheifMaxSide = 32768;
 // An Exif item larger than this is no camera's: it is left out, the picture still made.
 constexpr size_t kMaxExifBytes = 4u << 20;
 
@@ -43,13 +42,30 @@ using HeifImage = std::unique_ptr<heif_image, ImageDeleter>;
 using Options = std::unique_ptr<heif_decoding_options, OptionsDeleter>;
 using Nclx = std::unique_ptr<heif_color_profile_nclx, NclxDeleter>;
 
+// What libheif may allocate and read, as much as the probe lets through: the picture's pixels
+// (kMaxPixels; each side is checked by us), one plane of 16-bit samples of such a picture, the
+// items of a file with the most tiles we take, and a colour profile as large as we read one.
+void LimitContext(heif_context* context)
+{
+    heif_security_limits* limits = heif_context_get_security_limits(context);
+    limits->max_image_size_pixels = kMaxPixels;
+    limits->max_number_of_tiles = kMaxHeifTiles;
+    limits->max_memory_block_size = 2 * kMaxPixels + (1u << 20);
+    limits->max_items = kMaxHeifItems;
+    limits->max_children_per_box = kMaxHeifItems;
+    limits->max_color_profile_size = kMaxIccProfileBytes;
+}
+
 // The file read (its bytes are not copied: they must outlive the context) and its primary image.
+// libheif follows a file's items by calling itself, from one picture to those it is made of: a
+// file whose items go round in a circle would never come back (a stack overflow ends the whole
+// program on Windows). So the items are checked on the boxes before libheif reads them.
 bool OpenPrimary(const uint8_t* data, size_t size, int threads, Context& context, Handle& primary)
 {
-    if (!data || size == 0) return false;
+    if (!data || size == 0 || !ProbePicture(data, size).heifItemsSound) return false;
     context.reset(heif_context_alloc());
     if (!context) return false;
-    heif_context_set_maximum_image_size_limit(context.get(), kLibheifMaxSide);
+    LimitContext(context.get());
     // 0: the tiles are decoded on the calling thread, one by one.
     heif_context_set_max_decoding_threads(context.get(), threads > 1 ? threads : 0);
     if (heif_context_read_from_memory_without_copy(context.get(), data, size, nullptr).code != heif_error_Ok) return false;
@@ -92,6 +108,17 @@ PlanarPicture PlanesOf(heif_image* image)
     return picture;
 }
 
+// Every plane the picture's size, of 1 to 16 bits: what PlanarToBgr reads is what libheif made.
+bool PlanesMatch(const PlanarPicture& picture)
+{
+    for (const SamplePlane* plane : {&picture.red, &picture.green, &picture.blue, &picture.alpha}) {
+        if (plane == &picture.alpha && !plane->data) continue;
+        if (!plane->data || plane->width != picture.width || plane->height != picture.height || plane->bits < 1 || plane->bits > 16)
+            return false;
+    }
+    return true;
+}
+
 // The file's ICC profile, or its nclx box read as one. (The converted image no longer carries
 // the colour description of the codec's own stream.)
 std::vector<uint8_t> ColourProfileOf(heif_image_handle* handle)
@@ -130,17 +157,24 @@ std::vector<uint8_t> ExifOf(heif_image_handle* handle)
 
 bool Decode(const uint8_t* data, size_t size, int minWidth, int minHeight, int threads, Image& out, HeifExtras* extras)
 {
-    // What libheif would believe of a grid's size and tiles, and transforms given twice, are
-    // checked on the boxes first: libheif 1.15 would make a grid as large as its data says
-    // (a 2 KB file, 30000 x 30000) and apply every turn it is given.
+    // What libheif would believe of a grid's or an overlay's size, transforms given twice, and
+    // the items the picture is made of are checked on the boxes first.
     if (!ClaimedSizeAcceptable(ProbePicture(data, size))) return false;
     Context context;
     Handle primary;
     if (!OpenPrimary(data, size, threads, context, primary)) return false;
+    // A picture without its extent (ispe: some early encoders left it out) is as large as its
+    // coded stream says; libde265 and dav1d bound that themselves, and the picture that comes
+    // out must pass our limits like any other.
     const int width = heif_image_handle_get_width(primary.get()), height = heif_image_handle_get_height(primary.get());
-    if (!SizeAcceptable(width, height)) return false;
+    const bool declared = width != 0 || height != 0;
+    if (declared && !SizeAcceptable(width, height)) return false;
     Options options(heif_decoding_options_alloc());
     if (!options) return false;
+    // Each chroma sample stands for its 2 x 2 pixels, as before libheif learnt to interpolate:
+    // the reduction to the target averages them anyway, and a photo's pixels stay what they were.
+    options->color_conversion_options.preferred_chroma_upsampling_algorithm = heif_chroma_upsampling_nearest_neighbor;
+    options->color_conversion_options.only_use_preferred_chroma_algorithm = 1;
     heif_image* decoded = nullptr;
     if (heif_decode_image(primary.get(), &decoded, heif_colorspace_RGB, heif_chroma_444, options.get()).code != heif_error_Ok ||
         !decoded)
@@ -148,8 +182,9 @@ bool Decode(const uint8_t* data, size_t size, int minWidth, int minHeight, int t
     const HeifImage image(decoded);
     const PlanarPicture planar = PlanesOf(decoded);
     // The decoded picture is the one the header announced, or nothing.
-    if (planar.width != width || planar.height != height) return false;
-    if (!PlanarToBgr(planar, ChoosePlanarReduction(width, height, minWidth, minHeight), out)) return false;
+    if (!PlanesMatch(planar) || !SizeAcceptable(planar.width, planar.height)) return false;
+    if (declared && (planar.width != width || planar.height != height)) return false;
+    if (!PlanarToBgr(planar, ChoosePlanarReduction(planar.width, planar.height, minWidth, minHeight), out)) return false;
     if (extras) {
         extras->iccProfile = ColourProfileOf(primary.get());
         extras->exif = ExifOf(primary.get());
@@ -170,7 +205,7 @@ bool ReadHeifHeader(const uint8_t* data, size_t size, HeifHeader& out)
         out.height = heif_image_handle_get_height(primary.get());
         out.bitDepth = heif_image_handle_get_luma_bits_per_pixel(primary.get());
         out.alpha = heif_image_handle_has_alpha_channel(primary.get()) != 0;
-        if (out.width > 0 && out.height > 0) return true;
+        if ((out.width > 0 && out.height > 0) || (out.width == 0 && out.height == 0)) return true;
         out = HeifHeader();
         return false;
     } catch (...) {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "imaging/file_structure.h"
+#include "imaging/heif_meta.h"
 #include "imaging/image.h"
 
 namespace {
 
-uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 uint32_t Le32(const uint8_t* p) { return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]; }
 uint16_t Le16(const uint8_t* p) { return uint16_t(p[1] << 8 | p[0]); }
 uint32_t Le24(const uint8_t* p) { return uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]; }
@@ -48,41 +48,6 @@ void ProbeWebp(const uint8_t* data, size_t size, PictureProbe& out)
     }
 }
 
-// ISO base media file format boxes (ISO/IEC 14496-12): a 32-bit size (1: a 64-bit size
-// follows the type; 0: to the end of the data) and a four-character type.
-struct Box {
-    uint32_t type = 0;
-    const uint8_t* payload = nullptr;
-    size_t size = 0;
-};
-
-constexpr uint32_t FourCc(const char (&s)[5])
-{
-    return uint32_t(uint8_t(s[0])) << 24 | uint32_t(uint8_t(s[1])) << 16 | uint32_t(uint8_t(s[2])) << 8 | uint8_t(s[3]);
-}
-
-// The boxes one after another in data[0, size); stops at the first that does not fit.
-template <class Visit>
-void ForEachBox(const uint8_t* data, size_t size, Visit visit)
-{
-    size_t at = 0;
-    while (size - at >= 8) {
-        uint64_t length = Be32(data + at);
-        size_t header = 8;
-        if (length == 1) {
-            if (size - at < 16) return;
-            length = uint64_t{Be32(data + at + 8)} << 32 | Be32(data + at + 12);
-            header = 16;
-        } else if (length == 0) {
-            length = size - at;
-        }
-        if (length < header || length > size - at) return;
-        Box box{Be32(data + at + 4), data + at + header, static_cast<size_t>(length - header)};
-        if (!visit(box)) return;
-        at += static_cast<size_t>(length);
-    }
-}
-
 // The brands of a still-image HEIF file, with HEVC or AV1 inside. Plain MP4 and QuickTime
 // video (isom, mp41, qt) are not among them.
 bool IsHeifBrand(uint32_t brand)
@@ -93,161 +58,50 @@ bool IsHeifBrand(uint32_t brand)
     return false;
 }
 
-// A big-endian number of `bytes` (0, 2, 4 or 8) at p, moved past; false past the end.
-bool ReadBe(const uint8_t*& p, const uint8_t* end, int bytes, uint64_t& value)
+// The primary item's spatial extent (ispe) and transforms (irot, imir, clap), and whether the
+// items it is made of may be decoded at all. A grid or an overlay says in its own data how large
+// the picture it makes is: a decoder believes that, not the extent.
+void ProbeHeifMeta(const uint8_t* file, size_t fileSize, const Box& box, PictureProbe& out)
 {
-    if (bytes != 0 && bytes != 2 && bytes != 4 && bytes != 8) return false;
-    if (end - p < bytes) return false;
-    value = 0;
-    for (int i = 0; i < bytes; ++i) value = value << 8 | *p++;
-    return true;
-}
-
-// Where the item's data lies (iloc): its first extent, in the file (construction method 0)
-// or in the meta box's idat (1). False for anything else or when the box is damaged.
-bool FindItemData(const Box& iloc, uint32_t item, bool& inIdat, uint64_t& offset, uint64_t& length)
-{
-    const uint8_t* p = iloc.payload;
-    const uint8_t* end = iloc.payload + iloc.size;
-    uint64_t version = 0, flags = 0, sizes = 0, moreSizes = 0, count = 0;
-    if (!ReadBe(p, end, 2, version) || !ReadBe(p, end, 2, flags) || !ReadBe(p, end, 2, sizes)) return false;
-    version >>= 8;
-    moreSizes = sizes & 0xff;
-    const int offsetBytes = static_cast<int>(sizes >> 12), lengthBytes = static_cast<int>((sizes >> 8) & 15);
-    const int baseBytes = static_cast<int>(moreSizes >> 4), indexBytes = version >= 1 ? static_cast<int>(moreSizes & 15) : 0;
-    if (version > 2 || !ReadBe(p, end, version < 2 ? 2 : 4, count)) return false;
-    for (uint64_t i = 0; i < count; ++i) {
-        uint64_t id = 0, method = 0, reference = 0, base = 0, extents = 0;
-        if (!ReadBe(p, end, version < 2 ? 2 : 4, id) || (version >= 1 && !ReadBe(p, end, 2, method)) ||
-            !ReadBe(p, end, 2, reference) || !ReadBe(p, end, baseBytes, base) || !ReadBe(p, end, 2, extents))
-            return false;
-        for (uint64_t e = 0; e < extents; ++e) {
-            uint64_t index = 0, extentOffset = 0, extentLength = 0;
-            if (!ReadBe(p, end, indexBytes, index) || !ReadBe(p, end, offsetBytes, extentOffset) ||
-                !ReadBe(p, end, lengthBytes, extentLength))
-                return false;
-            if (id == item && e == 0) {
-                inIdat = (method & 15) == 1;
-                offset = base + extentOffset;
-                length = extentLength;
-                if ((method & 15) > 1 || offset < base) return false;
-            }
-        }
-        if (id == item) return extents > 0;
-    }
-    return false;
-}
-
-// The primary item (pitm), its type (iinf), its properties (iprp: ipco holds them, ipma tells
-// which belong to which item) and of those the spatial extent and the transforms. A grid says
-// in its own data (iloc, idat) how large the picture it makes is and of how many tiles: a
-// decoder believes that, not the extent.
-void ProbeHeifMeta(const uint8_t* file, size_t fileSize, const Box& meta, PictureProbe& out)
-{
-    if (meta.size < 4) return;
-    uint32_t primary = 0;
-    bool havePrimary = false;
-    Box ipco, ipma, iinf, iloc, idat;
-    ForEachBox(meta.payload + 4, meta.size - 4, [&](const Box& box) {  // after version and flags
-        if (box.type == FourCc("pitm") && box.size >= 6) {
-            primary = box.payload[0] == 0 ? (uint32_t{box.payload[4]} << 8 | box.payload[5])
-                                          : (box.size >= 8 ? Be32(box.payload + 4) : 0);
-            havePrimary = true;
-        } else if (box.type == FourCc("iprp")) {
-            ForEachBox(box.payload, box.size, [&](const Box& inner) {
-                if (inner.type == FourCc("ipco") && !ipco.payload) ipco = inner;
-                if (inner.type == FourCc("ipma") && !ipma.payload) ipma = inner;
-                return true;
-            });
-        } else if (box.type == FourCc("iinf") && !iinf.payload) {
-            iinf = box;
-        } else if (box.type == FourCc("iloc") && !iloc.payload) {
-            iloc = box;
-        } else if (box.type == FourCc("idat") && !idat.payload) {
-            idat = box;
-        }
-        return true;
-    });
-    if (!havePrimary || !ipco.payload || !ipma.payload || ipma.size < 8) return;
-
-    // The 1-based indices of the primary item's properties.
-    std::vector<uint32_t> indices;
-    const uint8_t version = ipma.payload[0];
-    const bool wideIndex = ipma.payload[3] & 1;
-    const uint8_t* p = ipma.payload + 8;
-    const uint8_t* end = ipma.payload + ipma.size;
-    for (uint32_t entries = Be32(ipma.payload + 4), e = 0; e < entries; ++e) {
-        const size_t idBytes = version < 1 ? 2 : 4;
-        if (size_t(end - p) < idBytes + 1) return;
-        const uint32_t item = idBytes == 2 ? (uint32_t{p[0]} << 8 | p[1]) : Be32(p);
-        const uint8_t count = p[idBytes];
-        p += idBytes + 1;
-        const size_t associationBytes = wideIndex ? 2 : 1;
-        if (size_t(end - p) < associationBytes * count) return;
-        for (int i = 0; i < count; ++i, p += associationBytes)
-            if (item == primary) indices.push_back(wideIndex ? ((uint32_t{p[0]} << 8 | p[1]) & 0x7fff) : (p[0] & 0x7f));
-        if (item == primary) break;
-    }
-
-    uint32_t index = 0;
+    const HeifMeta meta = ReadHeifMeta(file, fileSize, box);
+    const HeifItemsVerdict verdict = CheckHeifItems(meta);
+    out.heifItemsSound = verdict.sound;
+    out.tiles = verdict.codedPictures;
+    const auto primary = meta.items.find(meta.primary);
+    if (primary == meta.items.end()) return;
     bool turned = false;
     int turns = 0, mirrors = 0, crops = 0;
-    ForEachBox(ipco.payload, ipco.size, [&](const Box& property) {
-        ++index;
-        const auto associated = std::count(indices.begin(), indices.end(), index);
-        if (associated == 0) return true;
+    for (uint32_t index : primary->second.properties) {
+        if (index < 1 || index > meta.properties.size()) continue;
+        const Box& property = meta.properties[index - 1];
         if (property.type == FourCc("ispe") && property.size >= 12) {
             out.width = Be32(property.payload + 4);
             out.height = Be32(property.payload + 8);
         } else if (property.type == FourCc("irot") && property.size >= 1) {
             turned = (property.payload[0] & 3) % 2 == 1;
-            turns += static_cast<int>(associated);
+            ++turns;
         } else if (property.type == FourCc("imir")) {
-            mirrors += static_cast<int>(associated);
+            ++mirrors;
         } else if (property.type == FourCc("clap")) {
-            crops += static_cast<int>(associated);
+            ++crops;
         }
-        return true;
-    });
+    }
     out.repeatedTransforms = std::max(turns, 1) - 1 + std::max(mirrors, 1) - 1 + std::max(crops, 1) - 1;
     if (turned) std::swap(out.width, out.height);
-
-    // infe (version 2 or 3): item ID, protection index, item type.
-    bool grid = false;
-    if (iinf.payload && iinf.size >= 6) {
-        const size_t entriesAt = iinf.payload[0] == 0 ? 6 : 8;
-        if (iinf.size >= entriesAt)
-            ForEachBox(iinf.payload + entriesAt, iinf.size - entriesAt, [&](const Box& infe) {
-                if (infe.type != FourCc("infe") || infe.size < 4 || infe.payload[0] < 2) return true;
-                const size_t idBytes = infe.payload[0] == 2 ? 2 : 4;
-                if (infe.size < 4 + idBytes + 2 + 4) return true;
-                const uint32_t id = idBytes == 2 ? (uint32_t{infe.payload[4]} << 8 | infe.payload[5]) : Be32(infe.payload + 4);
-                if (id != primary) return true;
-                grid = Be32(infe.payload + 4 + idBytes + 2) == FourCc("grid");
-                return false;
-            });
+    HeifCanvas canvas;
+    if (primary->second.type != FourCc("hvc1") && primary->second.type != FourCc("av01") &&
+        ReadCanvas(meta, meta.primary, canvas)) {
+        // The rotation turns the canvas too.
+        out.width = std::max(out.width, turned ? canvas.height : canvas.width);
+        out.height = std::max(out.height, turned ? canvas.width : canvas.height);
     }
-    bool inIdat = false;
-    uint64_t offset = 0, length = 0;
-    if (!grid || !iloc.payload || !FindItemData(iloc, primary, inIdat, offset, length)) return;
-    const uint8_t* source = inIdat ? idat.payload : file;
-    const uint64_t sourceSize = inIdat ? idat.size : fileSize;
-    if (!source || length < 8 || offset > sourceSize || sourceSize - offset < std::min<uint64_t>(length, 12)) return;
-    const uint8_t* header = source + offset;  // version, flags, rows - 1, columns - 1, width, height
-    const bool wide = header[1] & 1;
-    if (wide && (length < 12 || sourceSize - offset < 12)) return;
-    const int64_t gridWidth = wide ? Be32(header + 4) : (uint32_t{header[4]} << 8 | header[5]);
-    const int64_t gridHeight = wide ? Be32(header + 8) : (uint32_t{header[6]} << 8 | header[7]);
-    out.tiles = int64_t{header[2] + 1} * (header[3] + 1);
-    // The rotation turns the grid's picture too.
-    out.width = std::max(out.width, turned ? gridHeight : gridWidth);
-    out.height = std::max(out.height, turned ? gridWidth : gridHeight);
 }
 
 bool ProbeHeif(const uint8_t* data, size_t size, PictureProbe& out)
 {
     if (size < 16 || Be32(data + 4) != FourCc("ftyp")) return false;
     bool heif = false;
+    int metas = 0;
     ForEachBox(data, size, [&](const Box& box) {
         if (box.type == FourCc("ftyp")) {
             // The major brand, the minor version, then the compatible brands.
@@ -255,12 +109,14 @@ bool ProbeHeif(const uint8_t* data, size_t size, PictureProbe& out)
                 if (at != 4 && IsHeifBrand(Be32(box.payload + at))) heif = true;
             if (!heif) return false;
             out.format = PictureFormat::Heif;
-        } else if (box.type == FourCc("meta")) {
+            out.heifItemsSound = false;  // until the meta box says otherwise
+        } else if (box.type == FourCc("meta") && metas++ == 0) {
             ProbeHeifMeta(data, size, box, out);
-            return false;
         }
         return true;
     });
+    // A decoder reads the first meta box; a second one is no file of a camera's or a phone's.
+    if (metas > 1) out.heifItemsSound = false;
     return heif;
 }
 
@@ -349,7 +205,7 @@ PictureProbe ProbePicture(const uint8_t* data, size_t size)
 
 bool ClaimedSizeAcceptable(const PictureProbe& probe)
 {
-    if (probe.tiles > kMaxHeifTiles || probe.repeatedTransforms > 0) return false;
+    if (!probe.heifItemsSound || probe.tiles > kMaxHeifTiles || probe.repeatedTransforms > 0) return false;
     if (probe.width < 0 || probe.height < 0) return false;
     if (probe.width > kMaxSide || probe.height > kMaxSide) return false;
     return probe.width * probe.height <= kMaxPixels;

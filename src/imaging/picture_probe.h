@@ -5,19 +5,18 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "imaging/heif_meta.h"
+
 // Heif: the HEIF container, whichever codec it holds (HEIC, HEIF, Canon's and Sony's HIF, AVIF).
 enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Tiff, Webp, Emf, Wmf, Heif };
 
 struct PictureProbe {
     PictureFormat format = PictureFormat::Unknown;
     int64_t width = 0, height = 0;  // 0 when the header does not say
-    int64_t tiles = 0;              // a HEIF grid's tiles
     int repeatedTransforms = 0;     // a HEIF picture's turns, mirrors and crops beyond one of each
+    int64_t tiles = 0;              // a HEIF picture's coded pictures (tiles, layers, alpha planes)
+    bool heifItemsSound = true;     // false for a HEIF file whose items fail CheckHeifItems
 };
-
-// A phone's grid has a few dozen tiles (an iPhone's 12 MP photo 48, a 48 MP one 192); each tile
-// costs a decoder of its own, so a grid of thousands of tiny ones is refused like a giant picture.
-constexpr int64_t kMaxHeifTiles = 1024;
 
 // Metafiles say how large they are meant to be in physical units; they are
 // measured in pixels at this resolution, the one Windows assumes for a screen.
@@ -30,6 +29,6 @@ constexpr int kMetafileDpi = 96;
 // or for a grid the larger size its own data claims.
 PictureProbe ProbePicture(const uint8_t* data, size_t size);
 // False when the header claims a size we never decode (over kMaxPixels or a side over kMaxSide),
-// a grid of more than kMaxHeifTiles, or the same transform twice (a decoder would apply each,
-// each a copy of the whole picture).
+// the same transform twice (a decoder would apply each, each a copy of the whole picture), or,
+// for a HEIF file, items that CheckHeifItems refuses (over kMaxHeifTiles coded pictures among them).
 bool ClaimedSizeAcceptable(const PictureProbe& probe);
