@@ -18,6 +18,8 @@ convert -size 640x480 gradient:red-blue -quality 92 "$src/IMG_0001.JPG"
 cp "$VARBO_SOURCE_DIR/tests/data/heif/quarters.heic" "$src/IMG_0002.HEIC"
 for n in a b c; do convert -size 600x400 xc:grey -quality 92 "$src/$n.jpg"; done
 echo notes >"$src/notes.txt"
+touch -d @1556964672 "$src/IMG_0001.JPG"  # 2019-05-04 10:11:12 UTC, the descriptor's write time
+touch -d @1262347200 "$src/IMG_0002.HEIC"
 
 # drag REPORT ARGS...: the sender's window at 40,40; the button pressed on it
 # and let go over the client point 200,60 of the window, in steps as a hand moves.
@@ -55,6 +57,8 @@ wait_until 30 has_jpegs "$OUT_DIR/001" 2 || fail "two pictures did not come: $(l
 shot after-folder
 assert_eq "v901_IMG_0001.jpg v901_IMG_0002.jpg" "$(cd "$OUT_DIR/001" && echo *)" "the pictures of the dragged folder"
 for f in "$OUT_DIR"/001/*.jpg; do assert_eq 901 "$(identify -format '%w' "$f")" "width of $(basename "$f")"; done
+assert_eq "1556964672 1262347200" "$(stat -c %Y "$OUT_DIR"/001/*.jpg | tr '\n' ' ' | sed 's/ $//')" \
+    "each picture's modified time is its descriptor's write time"
 assert_eq "drop dropped 1|released|" "$(tr '\n' '|' <"$E2E_TMP/report1")" "what the sender heard"
 assert_eq 0 "$(copies_left)" "folders left in the data folder"
 
