@@ -68,10 +68,11 @@ assert_eq 0 "$status" "exit code for a damaged HEIC"
 : >"$MESSAGES"
 
 # A HEIC whose grid is one of its own tiles sent libheif round in a circle for
-# good: refused before decoding, with the same box, at once.
+# good (the start never ended): refused before decoding, with the same box.
+# The bound is far from "never" and from a slow machine's start alike.
 started=$SECONDS
 run_varbo "$(unix_to_win "$data/grid-names-itself.heic")" || fail "exit code for a grid that names itself"
-[ $((SECONDS - started)) -le 15 ] || fail "a grid that names itself took $((SECONDS - started)) s"
+[ $((SECONDS - started)) -le 60 ] || fail "a grid that names itself took $((SECONDS - started)) s"
 [[ $(cat "$MESSAGES") == *"не смог прочитать этот файл:"*"grid-names-itself.heic"* ]] ||
     fail "the box for a grid that names itself: $(cat "$MESSAGES")"
 : >"$MESSAGES"
