@@ -197,6 +197,10 @@ e2e_init() {
     setsid wineserver -p </dev/null >/dev/null 2>&1 &
     E2E_SERVER_PID=$!
     wine_run cmd /c exit >/dev/null 2>&1
+    # Wine's desktop process, started with stdio of its own and kept for the
+    # script: otherwise each program that makes a window starts it anew, and
+    # a command that reads a program's output waits for it to end too.
+    setsid "$VARBO_SOURCE_DIR/scripts/wine" explorer.exe /desktop </dev/null >/dev/null 2>&1 &
 
     DATA_DIR=$WINEPREFIX/drive_c/ProgramData/Orvenda/Varbo
     # The test user's own Desktop, and the one the program finds.
