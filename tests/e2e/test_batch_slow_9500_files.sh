@@ -11,8 +11,10 @@ export E2E_WINE_TIMEOUT=900
 # Long names on purpose: the dropped list is over half a megabyte.
 src=$E2E_TMP/nine-and-a-half-thousand
 mkdir -p "$src"
-convert -size 8x6 xc:"rgb(200,60,60)" "$src/seed.bmp"
-(cd "$src" && seq -w 1 9500 | xargs -I{} cp seed.bmp "holiday-photo-from-the-camera-{}.bmp" && rm seed.bmp)
+convert -size 8x6 xc:"rgb(200,60,60)" "$E2E_TMP/seed.bmp"
+python3 -c 'import shutil, sys
+for n in range(1, 9501): shutil.copyfile(sys.argv[1], f"{sys.argv[2]}/holiday-photo-from-the-camera-{n:04}.bmp")' \
+    "$E2E_TMP/seed.bmp" "$src"
 assert_eq 9500 "$(find "$src" -name '*.bmp' | wc -l)" "source files"
 
 varbo_window_start
